@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallwick::cli {
+
+// What every command gets: its own arguments, the program folder and the streams to write to.
+struct CommandContext {
+    std::vector<std::string> args;
+    std::filesystem::path programFolder;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// Runs the whole command line (without the program name) and returns the exit code:
+// 0 success, 1 an error the system reports (its message on err), 2 a usage error.
+int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+
+int RunInfo(const CommandContext& context);
+
+}  // namespace tallwick::cli

@@ -1,0 +1,7 @@
+#include "command.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    return tallwick::cli::RunCommandLine({argv + 1, argv + argc}, std::cout, std::cerr);
+}

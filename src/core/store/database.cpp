@@ -1,0 +1,50 @@
+#include "store/database.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+namespace tallwick {
+namespace {
+
+void SqlInt(sqlite3_context* context, int, sqlite3_value** args) {
+    sqlite3_value* value = args[0];
+    switch (sqlite3_value_numeric_type(value)) {
+        case SQLITE_INTEGER:
+            sqlite3_result_int64(context, sqlite3_value_int64(value));
+            return;
+        case SQLITE_FLOAT: {
+            const double floored = std::floor(sqlite3_value_double(value));
+            // Beyond the 64-bit range the floor stays a real number rather than wrapping.
+            if (floored >= -9.2e18 && floored <= 9.2e18) {
+                sqlite3_result_int64(context, static_cast<sqlite3_int64>(floored));
+            } else {
+                sqlite3_result_double(context, floored);
+            }
+            return;
+        }
+        default:
+            sqlite3_result_null(context);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<SQLite::Database> OpenSqlite(const std::filesystem::path& path, int flags) {
+    auto db = std::make_unique<SQLite::Database>(path.string(), flags, 5000);
+    db->exec("PRAGMA foreign_keys = ON");
+    db->createFunction("int", 1, true, nullptr, &SqlInt);
+    return db;
+}
+
+bool HasSqliteHeader(const std::filesystem::path& path) {
+    static constexpr char kMagic[] = "SQLite format 3";  // 16 bytes with its terminating zero
+    std::array<char, sizeof kMagic> head{};
+    std::ifstream in(path, std::ios::binary);
+    return in.read(head.data(), head.size()) && std::memcmp(head.data(), kMagic, sizeof kMagic) == 0;
+}
+
+}  // namespace tallwick

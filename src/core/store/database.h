@@ -1,0 +1,22 @@
+#pragma once
+
+#include <SQLiteCpp/Database.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace tallwick {
+
+// Opens an SQLite file the way every part of the program needs it: foreign keys enforced and the
+// scalar function int() (the largest integer not above its argument) that our SQL relies on.
+std::unique_ptr<SQLite::Database> OpenSqlite(const std::filesystem::path& path, int flags);
+
+// Read-write without creating: the working database and the files of other installations.
+inline std::unique_ptr<SQLite::Database> OpenExistingSqlite(const std::filesystem::path& path) {
+    return OpenSqlite(path, SQLite::OPEN_READWRITE);
+}
+
+// True when the file starts with the SQLite header; says nothing about its tables.
+bool HasSqliteHeader(const std::filesystem::path& path);
+
+}  // namespace tallwick
