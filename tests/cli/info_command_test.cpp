@@ -1,0 +1,81 @@
+#include "command.h"
+
+#include "cipher/file_envelope.h"
+#include "store/connection.h"
+#include "store/messages.h"
+#include "store/password.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tallwick::cli {
+namespace {
+
+struct CliRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunCli(const std::vector<std::string>& argv) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int code = RunCommandLine(argv, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(CliInfo, CountsRecordsByStateInTextAndJson) {
+    test::DeliveredDatabaseCopy copy;
+    copy.Db().exec(
+        "INSERT INTO dt_data (c901, RecordState) VALUES (100000000001, 1), (100000000002, 1), "
+        "(100000000003, 2);"
+        "UPDATE ct_label SET db_name = 'He said \"工会\"'");
+    copy.CloseDb();
+    const std::string folder = copy.Folder().string();
+
+    const CliRun json = RunCli({"--data-dir", folder, "info", "--json"});
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out, "{\"label\": \"He said \\\"工会\\\"\", \"path\": \"" + copy.FilePath().string() +
+                            "\", \"records\": 3, \"byRecordState\": {\"0\": 0, \"1\": 2, \"2\": 1}}\n");
+
+    const CliRun text = RunCli({"--data-dir", folder, "info"});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("记录数：3\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("有逻辑错误（2）：1"), std::string::npos) << text.out;
+}
+
+TEST(CliInfo, OpensAProtectedDatabaseLikeTheProgramDoes) {
+    test::DeliveredDatabaseCopy copy;
+    copy.CloseDb();
+    cipher::SealFile(copy.FilePath(), copy.FilePath(), DerivePassword());
+    const CliRun run = RunCli({"--data-dir", copy.Folder().string(), "info", "--json"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_FALSE(cipher::IsSealedFile(copy.FilePath()));
+}
+
+TEST(CliInfo, ErrorsGoToStderrWithTheSystemsMessage) {
+    test::TempFolder empty;
+    const CliRun missing = RunCli({"--data-dir", empty.Path().string(), "info"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, std::string(messages::kDataFileMissing) + "\n");
+    EXPECT_EQ(missing.out, "");
+
+    test::DeliveredDatabaseCopy copy;
+    copy.CloseDb();
+    cipher::SealFile(copy.FilePath(), copy.FilePath(), "not our password");
+    const CliRun broken = RunCli({"--data-dir", copy.Folder().string(), "info"});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_EQ(broken.err, std::string(messages::kInstallationBroken) + "\n");
+}
+
+TEST(CliInfo, UsageErrorsExitWithTwo) {
+    for (const auto& argv : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"--data-dir"}, {"--bogus", "info"}, {"info", "--yaml"}}) {
+        EXPECT_EQ(RunCli(argv).exitCode, 2) << (argv.empty() ? "(none)" : argv.back());
+    }
+}
+
+}  // namespace
+}  // namespace tallwick::cli
