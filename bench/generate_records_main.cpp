@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     }
     try {
         auto db = tallwick::OpenExistingSqlite(argv[1]);
-        const auto seed = argc > 3 ? static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 2018u;
+        const auto seed =
+            argc > 3 ? static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)) : 2018u;
         tallwick::bench::GenerateRecords(*db, std::strtoll(argv[2], nullptr, 10), seed);
     } catch (const std::exception& error) {
         std::cerr << "tallwick-generate: " << error.what() << '\n';

@@ -3,6 +3,8 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
+#include <algorithm>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -44,16 +46,42 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
 
     const auto mainColumns = SurveyColumns(db, "dt_data");
     const auto secondColumns = SurveyColumns(db, "dt_data1");
+    std::map<std::string, size_t> position;
+    for (size_t c = 0; c < mainColumns.size(); ++c) position[mainColumns[c]] = c;
+
     SQLite::Transaction transaction(db);
     SQLite::Statement insertMain(db, InsertSql("dt_data", mainColumns, true));
     SQLite::Statement insertSecond(db, InsertSql("dt_data1", secondColumns, false));
-    std::uniform_int_distribution<int> smallCount(0, 60);
+    std::uniform_int_distribution<int> staff(10, 60);
     std::uniform_int_distribution<int> level(1, 12);
-    std::uniform_int_distribution<int> state(1, 5);
-    std::uniform_int_distribution<int> recordState(0, 2);
+    std::uniform_int_distribution<int> percent(0, 99);
+    std::uniform_int_distribution<int> anyValue(0, 99);
+    std::uniform_int_distribution<size_t> anyColumn(0, mainColumns.size() - 1);
     std::uniform_int_distribution<size_t> region(0, regions.empty() ? 0 : regions.size() - 1);
 
+    std::vector<std::int64_t> values(mainColumns.size());
     for (std::int64_t i = 0; i < count; ++i) {
+        // A consistent record: it breaks no rule at any level.
+        std::fill(values.begin(), values.end(), 0);
+        const int officials = staff(random);
+        const std::pair<const char*, std::int64_t> consistent[] = {
+            {"z001", officials}, {"z002", officials / 2},
+            {"z003", officials}, {"x001", 5},
+            {"x002", 1},         {"x003", 2},
+            {"d005", 20},        {"d007", 3},
+            {"d012", 10},        {"d014", 10},
+            {"d024", 10},        {"d023", 40},
+            {"d032", 1},         {"d039", 5},
+            {"d045", 45},        {"d046", 5},
+            {"d050", 5},
+        };
+        for (const auto& [column, value] : consistent) values[position.at(column)] = value;
+        // About one record in ten carries a few typing errors.
+        if (percent(random) < 10) {
+            for (int fault = 0; fault < 3; ++fault) values[anyColumn(random)] = anyValue(random);
+        }
+        const int reportingState = percent(random) < 5 ? 3 : 1;
+
         const double code = 100000000001.0 + static_cast<double>(i) * 7;
         int index = 1;
         insertMain.bind(index++, code);
@@ -63,16 +91,15 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
         insertMain.bind(index++, level(random));
         insertMain.bind(index++, "填表人");
         insertMain.bind(index++, "010-12345678");
-        insertMain.bind(index++, state(random) <= 3 ? 1 : 2);
-        insertMain.bind(index++, recordState(random));
-        for (size_t c = 0; c < mainColumns.size(); ++c) insertMain.bind(index++, smallCount(random));
+        insertMain.bind(index++, reportingState);
+        insertMain.bind(index++, static_cast<int>(i % 3));
+        for (const std::int64_t value : values) insertMain.bind(index++, value);
         insertMain.exec();
         insertMain.reset();
 
         insertSecond.bind(1, code);
-        for (size_t c = 0; c < secondColumns.size(); ++c) {
-            insertSecond.bind(static_cast<int>(c) + 2, smallCount(random));
-        }
+        for (size_t c = 0; c < secondColumns.size(); ++c)
+            insertSecond.bind(static_cast<int>(c) + 2, 0);
         insertSecond.exec();
         insertSecond.reset();
     }

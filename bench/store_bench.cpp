@@ -44,8 +44,10 @@ BENCHMARK(BM_CountRecords)->Unit(benchmark::kMillisecond);
 void BM_CountRecordsFullScan(benchmark::State& state) {
     auto connection = tallwick::DatabaseConnection::Open(LargeDatabaseFolder());
     for (auto _ : state) {
-        benchmark::DoNotOptimize(connection.Db().execAndGet(
-            "SELECT count(*) FROM dt_data NOT INDEXED WHERE c907 >= 0").getInt64());
+        benchmark::DoNotOptimize(
+            connection.Db()
+                .execAndGet("SELECT count(*) FROM dt_data NOT INDEXED WHERE c907 >= 0")
+                .getInt64());
     }
 }
 BENCHMARK(BM_CountRecordsFullScan)->Unit(benchmark::kMillisecond);

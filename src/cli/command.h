@@ -14,12 +14,15 @@ struct CommandContext {
     std::filesystem::path programFolder;
     std::ostream& out;
     std::ostream& err;
+    bool progressOnTerminal = false;  // draw a progress bar on err
 };
 
 // Runs the whole command line (without the program name) and returns the exit code:
 // 0 success, 1 an error the system reports (its message on err), 2 a usage error.
-int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err);
+int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+                   bool progressOnTerminal = false);
 
 int RunInfo(const CommandContext& context);
+int RunCheck(const CommandContext& context);
 
 }  // namespace tallwick::cli

@@ -15,13 +15,17 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info [--json]   label, database path and record counts of the working database\n"
+    "  check (--all | --range LOW HIGH | --codes C1,C2,...)\n"
+    "                  check stored records against the logic rules; the result file\n"
+    "                  goes to $TEMP (or the system's temporary folder)\n"
     "\n"
     "The data folder holds 2018NB_qd_201809251730.mdb; without --data-dir it is\n"
     "$TALLWICK_DATA_DIR, else the folder of this program.\n";
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
+                   bool progressOnTerminal) {
     std::optional<std::filesystem::path> dataDir;
     size_t next = 0;
     while (next < argv.size() && argv[next].starts_with("--")) {
@@ -42,9 +46,13 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
     }
     const std::string command = argv[next];
     CommandContext context{{argv.begin() + static_cast<long>(next) + 1, argv.end()},
-                           ResolveProgramFolder(dataDir), out, err};
+                           ResolveProgramFolder(dataDir),
+                           out,
+                           err,
+                           progressOnTerminal};
     try {
         if (command == "info") return RunInfo(context);
+        if (command == "check") return RunCheck(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;

@@ -13,10 +13,14 @@ namespace {
 // Names of the record states, as the record list shows them.
 const char* StateName(std::int64_t state) {
     switch (state) {
-        case 0: return "临时保存";
-        case 1: return "无逻辑错误";
-        case 2: return "有逻辑错误";
-        default: return "其他";
+        case 0:
+            return "临时保存";
+        case 1:
+            return "无逻辑错误";
+        case 2:
+            return "有逻辑错误";
+        default:
+            return "其他";
     }
 }
 

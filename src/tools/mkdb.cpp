@@ -96,7 +96,8 @@ int main(int argc, char** argv) {
             for (int i = 3; i < argc; ++i) {
                 const std::string argument = argv[i];
                 const auto equals = argument.find('=');
-                if (equals == std::string::npos) throw std::runtime_error("expected TABLE=FILE: " + argument);
+                if (equals == std::string::npos)
+                    throw std::runtime_error("expected TABLE=FILE: " + argument);
                 LoadRows(*db, argument.substr(0, equals), argument.substr(equals + 1));
             }
             transaction.commit();

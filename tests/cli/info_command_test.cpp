@@ -37,8 +37,9 @@ TEST(CliInfo, CountsRecordsByStateInTextAndJson) {
 
     const CliRun json = RunCli({"--data-dir", folder, "info", "--json"});
     EXPECT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(json.out, "{\"label\": \"He said \\\"工会\\\"\", \"path\": \"" + copy.FilePath().string() +
-                            "\", \"records\": 3, \"byRecordState\": {\"0\": 0, \"1\": 2, \"2\": 1}}\n");
+    EXPECT_EQ(json.out,
+              "{\"label\": \"He said \\\"工会\\\"\", \"path\": \"" + copy.FilePath().string() +
+                  "\", \"records\": 3, \"byRecordState\": {\"0\": 0, \"1\": 2, \"2\": 1}}\n");
 
     const CliRun text = RunCli({"--data-dir", folder, "info"});
     EXPECT_EQ(text.exitCode, 0);

@@ -1,8 +1,8 @@
 // Opening the working database: the delivered file, a protected file, and every way it can fail.
+#include "store/connection.h"
 #include "cipher/file_envelope.h"
 #include "common/file_io.h"
 #include "common/user_error.h"
-#include "store/connection.h"
 #include "store/messages.h"
 #include "store/password.h"
 #include "store/schema_version.h"
@@ -70,7 +70,9 @@ TEST(DatabaseConnection, FilesThatCannotBeOpenedStayUnchanged) {
              WriteFileAtomically(file, bytes);
          }},
         {"not a database at all",
-         [](const fs::path& file) { std::ofstream(file, std::ios::trunc) << "plain text, no tables\n"; }},
+         [](const fs::path& file) {
+             std::ofstream(file, std::ios::trunc) << "plain text, no tables\n";
+         }},
         {"a sealed text file",
          [](const fs::path& file) {
              std::ofstream(file, std::ios::trunc) << "plain text";

@@ -5,7 +5,9 @@
 namespace tallwick::cipher {
 namespace {
 
-std::vector<unsigned char> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<unsigned char> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(FileEnvelope, RoundTripsAndSaltsEachSeal) {
     std::string text = "工会统计 survey data";
@@ -22,7 +24,8 @@ TEST(FileEnvelope, RoundTripsAndSaltsEachSeal) {
 TEST(FileEnvelope, RejectsWrongPasswordTamperingAndTruncation) {
     const auto sealed = Seal(Bytes("payload"), "pw", 1000);
     EXPECT_THROW(Unseal(sealed, "other"), EnvelopeError);
-    for (size_t position : {size_t{9}, size_t{14}, size_t{30}, sealed.size() - 20, sealed.size() - 1}) {
+    for (size_t position :
+         {size_t{9}, size_t{14}, size_t{30}, sealed.size() - 20, sealed.size() - 1}) {
         auto tampered = sealed;
         tampered[position] ^= 0x40;
         EXPECT_THROW(Unseal(tampered, "pw"), EnvelopeError) << "byte " << position;

@@ -21,7 +21,9 @@ TempFolder::~TempFolder() {
     fs::remove_all(path_, ignored);
 }
 
-fs::path DeliveredDatabasePath() { return TALLWICK_DELIVERED_DB; }
+fs::path DeliveredDatabasePath() {
+    return TALLWICK_DELIVERED_DB;
+}
 
 DeliveredDatabaseCopy::DeliveredDatabaseCopy() : path_(folder_.Path() / kDatabaseFileName) {
     fs::copy_file(DeliveredDatabasePath(), path_);

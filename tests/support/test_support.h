@@ -9,7 +9,7 @@ namespace tallwick::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -17,7 +17,7 @@ public:
 
     const std::filesystem::path& Path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -27,7 +27,7 @@ std::filesystem::path DeliveredDatabasePath();
 // A private copy of the delivered database, in a folder of its own that serves as the program
 // folder, opened read-write. Tests may change it freely.
 class DeliveredDatabaseCopy {
-public:
+  public:
     DeliveredDatabaseCopy();
 
     const std::filesystem::path& Folder() const { return folder_.Path(); }
@@ -35,7 +35,7 @@ public:
     SQLite::Database& Db() { return *db_; }
     void CloseDb() { db_.reset(); }
 
-private:
+  private:
     TempFolder folder_;
     std::filesystem::path path_;
     std::unique_ptr<SQLite::Database> db_;

@@ -1,6 +1,6 @@
 // Settings: defaults, first-run writes, the ShowGrid round trip, and registry typing.
-#include "registry.h"
 #include "settings.h"
+#include "registry.h"
 #include "test_support.h"
 
 #include <QSettings>
@@ -15,7 +15,7 @@ class SettingsTest : public QObject {
         return QString::fromStdString((folder.Path() / "Tallwick.ini").string());
     }
 
-private slots:
+  private slots:
     void firstRunWritesItsValuesAtEveryStart() {
         tallwick::test::TempFolder folder;
         Registry registry(IniPath(folder));

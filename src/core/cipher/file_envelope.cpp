@@ -67,7 +67,8 @@ std::vector<unsigned char> Seal(const std::vector<unsigned char>& plain, std::st
     p = std::copy(kMagic.begin(), kMagic.end(), p);
     *p++ = kVersion;
     *p++ = kKdfPbkdf2Sha256;
-    for (int shift = 24; shift >= 0; shift -= 8) *p++ = static_cast<unsigned char>(iterations >> shift);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        *p++ = static_cast<unsigned char>(iterations >> shift);
     unsigned char* salt = p;
     unsigned char* nonce = salt + kSaltSize;
     if (RAND_bytes(salt, kSaltSize + kNonceSize) != 1) throw EnvelopeError("no random bytes");
@@ -86,12 +87,17 @@ std::vector<unsigned char> Seal(const std::vector<unsigned char>& plain, std::st
     return out;
 }
 
-std::vector<unsigned char> Unseal(const std::vector<unsigned char>& sealed, std::string_view password) {
-    if (!IsSealed(sealed) || sealed.size() < kHeaderSize + kTagSize) throw EnvelopeError("not a sealed file");
+std::vector<unsigned char> Unseal(const std::vector<unsigned char>& sealed,
+                                  std::string_view password) {
+    if (!IsSealed(sealed) || sealed.size() < kHeaderSize + kTagSize)
+        throw EnvelopeError("not a sealed file");
     const unsigned char* p = sealed.data() + kMagic.size();
-    if (p[0] != kVersion || p[1] != kKdfPbkdf2Sha256) throw EnvelopeError("unknown envelope version");
-    const unsigned iterations = (unsigned{p[2]} << 24) | (unsigned{p[3]} << 16) | (unsigned{p[4]} << 8) | p[5];
-    if (iterations == 0 || iterations > kMaxIterations) throw EnvelopeError("bad key derivation parameters");
+    if (p[0] != kVersion || p[1] != kKdfPbkdf2Sha256)
+        throw EnvelopeError("unknown envelope version");
+    const unsigned iterations =
+        (unsigned{p[2]} << 24) | (unsigned{p[3]} << 16) | (unsigned{p[4]} << 8) | p[5];
+    if (iterations == 0 || iterations > kMaxIterations)
+        throw EnvelopeError("bad key derivation parameters");
     const unsigned char* salt = p + 6;
     const unsigned char* nonce = salt + kSaltSize;
     const auto key = DeriveKey(password, salt, iterations);

@@ -13,7 +13,7 @@ namespace tallwick::cipher {
 
 // Raised when a sealed file cannot be opened: wrong password, tampering, truncation.
 class EnvelopeError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -24,7 +24,8 @@ bool IsSealedFile(const std::filesystem::path& path);
 
 std::vector<unsigned char> Seal(const std::vector<unsigned char>& plain, std::string_view password,
                                 unsigned iterations = kDefaultIterations);
-std::vector<unsigned char> Unseal(const std::vector<unsigned char>& sealed, std::string_view password);
+std::vector<unsigned char> Unseal(const std::vector<unsigned char>& sealed,
+                                  std::string_view password);
 
 // File forms; the target is written atomically (a temporary file renamed into place).
 void SealFile(const std::filesystem::path& source, const std::filesystem::path& target,

@@ -14,12 +14,14 @@ namespace fs = std::filesystem;
 
 std::vector<unsigned char> ReadWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::system_error(errno, std::generic_category(), "cannot open " + path.string());
+    if (!in)
+        throw std::system_error(errno, std::generic_category(), "cannot open " + path.string());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 fs::path SiblingTempPath(const fs::path& near) {
-    std::string pattern = (near.parent_path() / ("." + near.filename().string() + ".XXXXXX")).string();
+    std::string pattern =
+        (near.parent_path() / ("." + near.filename().string() + ".XXXXXX")).string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0) throw std::system_error(errno, std::generic_category(), "cannot create " + pattern);
     close(fd);

@@ -13,7 +13,7 @@ inline constexpr const char* kDatabaseFileName = "2018NB_qd_201809251730.mdb";
 // The one connection to the working database. Opening removes a delivered file protection for
 // good; compaction and backup close and reopen it on the same path.
 class DatabaseConnection {
-public:
+  public:
     // Opens "2018NB_qd_201809251730.mdb" in the program folder. Throws UserError with the
     // system's message when the file is missing or cannot be opened as a survey database;
     // a protected file that fails to open stays exactly as it was.
@@ -30,7 +30,7 @@ public:
     bool IsOpen() const { return db_ != nullptr; }
     void Reopen();
 
-private:
+  private:
     DatabaseConnection(std::filesystem::path path, std::unique_ptr<SQLite::Database> db)
         : path_(std::move(path)), db_(std::move(db)) {}
 

@@ -44,7 +44,8 @@ bool HasSqliteHeader(const std::filesystem::path& path) {
     static constexpr char kMagic[] = "SQLite format 3";  // 16 bytes with its terminating zero
     std::array<char, sizeof kMagic> head{};
     std::ifstream in(path, std::ios::binary);
-    return in.read(head.data(), head.size()) && std::memcmp(head.data(), kMagic, sizeof kMagic) == 0;
+    return in.read(head.data(), head.size()) &&
+           std::memcmp(head.data(), kMagic, sizeof kMagic) == 0;
 }
 
 }  // namespace tallwick

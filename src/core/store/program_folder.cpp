@@ -14,7 +14,8 @@ fs::path ExecutableFolder() {
 
 fs::path ResolveProgramFolder(const std::optional<fs::path>& requested) {
     if (requested && !requested->empty()) return fs::absolute(*requested);
-    if (const char* fromEnvironment = std::getenv(kDataDirVariable); fromEnvironment && *fromEnvironment) {
+    if (const char* fromEnvironment = std::getenv(kDataDirVariable);
+        fromEnvironment && *fromEnvironment) {
         return fs::absolute(fromEnvironment);
     }
     return ExecutableFolder();

@@ -22,7 +22,9 @@ constexpr const char* kNewerThanProgram = "数据文件的版本高于本软件�
 
 }  // namespace
 
-int SchemaVersion(SQLite::Database& db) { return db.execAndGet("PRAGMA user_version").getInt(); }
+int SchemaVersion(SQLite::Database& db) {
+    return db.execAndGet("PRAGMA user_version").getInt();
+}
 
 void UpgradeSchema(SQLite::Database& db) {
     int version = SchemaVersion(db);

@@ -20,9 +20,10 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    QCommandLineOption dataDir(QStringLiteral("data-dir"),
-                               QStringLiteral("Folder of the working database (default: the program's folder)."),
-                               QStringLiteral("DIR"));
+    QCommandLineOption dataDir(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Folder of the working database (default: the program's folder)."),
+        QStringLiteral("DIR"));
     parser.addOption(dataDir);
     parser.process(app);
 
@@ -31,8 +32,9 @@ int main(int argc, char** argv) {
 
     tallwick::ui::Registry registry;
     try {
-        auto startup = tallwick::ui::RunStartup(registry, tallwick::ResolveProgramFolder(requested),
-                                                [](const QString& text) { tallwick::ui::ShowMessage(text); });
+        auto startup =
+            tallwick::ui::RunStartup(registry, tallwick::ResolveProgramFolder(requested),
+                                     [](const QString& text) { tallwick::ui::ShowMessage(text); });
         tallwick::ui::MainWindow window(std::move(startup));
         // Without a window manager "maximised" means nothing; start at the screen's size anyway.
         window.resize(QApplication::primaryScreen()->availableSize());

@@ -22,9 +22,10 @@ MainWindow::MainWindow(StartupResult startup, QWidget* parent)
 
     // Until the record list exists, the list area says what the working database holds.
     const RecordCounts counts = CountRecords(state_.connection.Db());
-    listArea_ = new QLabel(QStringLiteral("%1\n记录数：%2")
-                               .arg(QString::fromStdString(state_.connection.CurrentDatabasePath().string()))
-                               .arg(counts.total));
+    listArea_ = new QLabel(
+        QStringLiteral("%1\n记录数：%2")
+            .arg(QString::fromStdString(state_.connection.CurrentDatabasePath().string()))
+            .arg(counts.total));
     listArea_->setAlignment(Qt::AlignCenter);
     listArea_->setVisible(state_.showGrid);
     setCentralWidget(listArea_);

@@ -12,13 +12,13 @@ namespace tallwick::ui {
 // area where the record list goes.
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(StartupResult startup, QWidget* parent = nullptr);
 
     DatabaseConnection& Connection() { return state_.connection; }
     const AppSettings& Settings() const { return state_.settings; }
 
-private:
+  private:
     StartupResult state_;
     QLabel* listArea_ = nullptr;
 };

@@ -3,8 +3,9 @@
 namespace tallwick::ui {
 namespace {
 
-// "\SOFTWARE\Marrowind\Tallwick\Options\EnvSetting" + "ImePrefer" -> "Options/EnvSetting/ImePrefer".
-// The system's own key is the top of the file; any other key keeps its full path under its hive.
+// "\SOFTWARE\Marrowind\Tallwick\Options\EnvSetting" + "ImePrefer" ->
+// "Options/EnvSetting/ImePrefer". The system's own key is the top of the file; any other key keeps
+// its full path under its hive.
 QString SettingsPath(const QString& name, RegistryRoot root, const QString& key) {
     QString path = key;
     if (root == RegistryRoot::LocalMachine && path.startsWith(kSystemKey, Qt::CaseInsensitive)) {
@@ -22,10 +23,11 @@ QString SettingsPath(const QString& name, RegistryRoot root, const QString& key)
 
 Registry::Registry() {
     const QByteArray file = qgetenv(kSettingsFileVariable);
-    settings_ = file.isEmpty()
-                    ? std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                                  QStringLiteral("Marrowind"), QStringLiteral("Tallwick"))
-                    : std::make_unique<QSettings>(QString::fromLocal8Bit(file), QSettings::IniFormat);
+    settings_ =
+        file.isEmpty()
+            ? std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                          QStringLiteral("Marrowind"), QStringLiteral("Tallwick"))
+            : std::make_unique<QSettings>(QString::fromLocal8Bit(file), QSettings::IniFormat);
 }
 
 Registry::Registry(const QString& iniFile)
@@ -50,15 +52,18 @@ void Registry::WriteRegString(const QString& name, const QString& value, Registr
     Write(name, value, root, key);
 }
 
-void Registry::WriteRegInteger(const QString& name, int value, RegistryRoot root, const QString& key) {
+void Registry::WriteRegInteger(const QString& name, int value, RegistryRoot root,
+                               const QString& key) {
     Write(name, value, root, key);
 }
 
-void Registry::WriteRegBool(const QString& name, bool value, RegistryRoot root, const QString& key) {
+void Registry::WriteRegBool(const QString& name, bool value, RegistryRoot root,
+                            const QString& key) {
     Write(name, value ? 1 : 0, root, key);
 }
 
-void Registry::Write(const QString& name, const QVariant& value, RegistryRoot root, const QString& key) {
+void Registry::Write(const QString& name, const QVariant& value, RegistryRoot root,
+                     const QString& key) {
     settings_->setValue(SettingsPath(name, root, key), value);
     settings_->sync();
     if (settings_->status() != QSettings::NoError) {

@@ -25,7 +25,8 @@ StartupResult RunStartup(Registry& registry, const std::filesystem::path& progra
 }
 
 QString StatusVersionText() {
-    return QStringLiteral("开发单位：Marrowind　软件版本：1.0 (Build %1)").arg(TALLWICK_BUILD_NUMBER);
+    return QStringLiteral("开发单位：Marrowind　软件版本：1.0 (Build %1)")
+        .arg(TALLWICK_BUILD_NUMBER);
 }
 
 }  // namespace tallwick::ui

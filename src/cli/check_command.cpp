@@ -1,0 +1,83 @@
+// tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...): a check run over stored
+// records with the compiled rules. Records that pass are marked clean. The result file goes to
+// the temporary folder; its path and the totals are printed, the file is not opened.
+#include "command.h"
+#include "terminal_progress.h"
+
+#include "check/check_report.h"
+#include "check/check_run.h"
+#include "check/compiled_rules.h"
+#include "check/field_hints.h"
+#include "store/connection.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace tallwick::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...)\n";
+
+std::optional<std::vector<double>> ParseCodes(const std::string& list) {
+    std::vector<double> codes;
+    std::string_view rest = list;
+    while (!rest.empty()) {
+        const auto comma = rest.find(',');
+        const std::string_view item = rest.substr(0, comma);
+        double code = 0;
+        const auto parsed = std::from_chars(item.data(), item.data() + item.size(), code);
+        if (item.empty() || parsed.ec != std::errc() || parsed.ptr != item.data() + item.size())
+            return std::nullopt;
+        codes.push_back(code);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    if (codes.empty()) return std::nullopt;
+    return codes;
+}
+
+std::optional<check::CheckScope> ParseScope(const std::vector<std::string>& args) {
+    if (args.size() == 1 && args[0] == "--all") return check::CheckScope::All();
+    if (args.size() == 3 && args[0] == "--range")
+        return check::ParseRangeEntry(args[1], args[2]).scope;
+    if (args.size() == 2 && args[0] == "--codes") {
+        if (auto codes = ParseCodes(args[1])) {
+            return codes->size() == 1 ? check::CheckScope::One(codes->front())
+                                      : check::CheckScope::Selection(std::move(*codes));
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunCheck(const CommandContext& context) {
+    const auto scope = ParseScope(context.args);
+    if (!scope) {
+        context.err << kUsage;
+        return 2;
+    }
+    auto connection = DatabaseConnection::Open(context.programFolder);
+    const std::string label = connection.ReadDatabaseLabel();
+    const check::CompiledRuleSet rules(check::FieldHints::Load(connection.Db()));
+    check::CheckReport report(check::CheckReportPath(check::TemporaryFolder(), label));
+
+    TerminalProgress bar(context.err, context.progressOnTerminal);
+    const auto result = check::CheckDataset(connection.Db(), *scope, rules, report,
+                                            [&](std::uint64_t done, std::uint64_t total) {
+                                                bar.Update(done, total);
+                                                return check::RunControl::Continue;
+                                            });
+    bar.Finish();
+
+    context.out << report.Path().string() << '\n';
+    if (!result.totalsWritten) {
+        context.out << check::kNoLogicErrors << '\n';
+        return 0;
+    }
+    context.out << "共有" << result.unitsWithErrors << "个单位的数据存在逻辑错误！\n"
+                << "共有" << result.errorItems << "个逻辑错误项！\n";
+    return 0;
+}
+
+}  // namespace tallwick::cli

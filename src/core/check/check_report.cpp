@@ -1,0 +1,98 @@
+#include "check/check_report.h"
+
+#include "common/user_error.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tallwick::check {
+namespace fs = std::filesystem;
+
+std::tm CurrentLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+fs::path TemporaryFolder() {
+    if (const char* temp = std::getenv("TEMP"); temp && *temp) return temp;
+    return fs::temp_directory_path();
+}
+
+fs::path CheckReportPath(const fs::path& temporaryFolder, const std::string& label) {
+    return temporaryFolder / fs::u8path("2018基层以上-" + label + "-逻辑检查结果.txt");
+}
+
+std::string FormatUnitCode(double code) {
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, code, std::chars_format::fixed);
+    return {buffer, result.ptr};
+}
+
+CheckReport::CheckReport(fs::path path, LocalTimeSource now)
+    : path_(std::move(path)), now_(std::move(now)) {}
+
+void CheckReport::Begin() {
+    out_.close();
+    out_.clear();
+    out_.open(path_, std::ios::binary | std::ios::trunc);
+    const std::tm t = now_();
+    char time[64];
+    std::snprintf(time, sizeof time, "%04d年%02d月%02d日 %02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min);
+    Line("#2018基层以上调查表逻辑检查结果");
+    Line(std::string("#检查时间：") + time);
+    Line("");
+    Line("");
+    out_.flush();
+    CheckWritten();
+    errorItemCount_ = 0;
+}
+
+void CheckReport::BeginUnit(double code, std::string name) {
+    unitCode_ = code;
+    unitName_ = std::move(name);
+    unitClean_ = true;
+}
+
+void CheckReport::WriteString(const LogicError& error) {
+    if (unitClean_) {
+        Line(FormatUnitCode(unitCode_) + "  " + unitName_ + "的数据有错误");
+        Line(std::string(80, '-'));
+    }
+    Line("  判断规则：" + error.rule);
+    Line("  规则说明：" + error.explanation);
+    Line("");
+    unitClean_ = false;
+    ++errorItemCount_;
+}
+
+void CheckReport::EndUnit() {
+    if (unitClean_) return;
+    out_.flush();
+    CheckWritten();
+}
+
+bool CheckReport::Finish(std::uint64_t unitsWithErrors) {
+    if (unitsWithErrors > 0) {
+        Line(std::string(49, '='));
+        Line("共有" + std::to_string(unitsWithErrors) + "个单位的数据存在逻辑错误！");
+        Line("共有" + std::to_string(errorItemCount_) + "个逻辑错误项！");
+    }
+    out_.close();
+    CheckWritten();
+    return unitsWithErrors > 0;
+}
+
+void CheckReport::Line(const std::string& text) {
+    out_ << text << "\r\n";
+}
+
+void CheckReport::CheckWritten() {
+    if (out_.fail()) throw UserError("无法写入逻辑检查结果文件：" + path_.string());
+}
+
+}  // namespace tallwick::check

@@ -1,0 +1,94 @@
+#include "check/check_run.h"
+
+#include "check/compiled_rules.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+#include <memory>
+
+namespace tallwick::check {
+namespace {
+
+// Enough records per commit that committing costs little, few enough that a stop loses nothing
+// the user would notice.
+constexpr std::uint64_t kCommitEvery = 2000;
+
+RunControl Ask(const CheckProgress& progress, std::uint64_t done, std::uint64_t total) {
+    if (!progress) return RunControl::Continue;
+    RunControl answer = progress(done, total);
+    while (answer == RunControl::Pause) answer = progress(done, total);
+    return answer;
+}
+
+}  // namespace
+
+CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
+                            const CompiledRuleSet& rules, CheckReport& report,
+                            const CheckProgress& progress, bool markClean) {
+    const std::string condition = CheckCondition(scope);
+    const auto total = static_cast<std::uint64_t>(
+        db.execAndGet(
+              "select count(*) from dt_data inner join dt_data1 on dt_data.c901=dt_data1.c901" +
+              condition)
+            .getInt64());
+
+    report.Begin();
+    CheckRunResult result;
+    if (Ask(progress, 0, total) == RunControl::Stop) {
+        result.stopped = true;
+        return result;
+    }
+
+    SQLite::Statement rows(db, std::string(kCheckSelectHead) + condition);
+    const RecordColumns columns(rows);
+    const int stateColumn = rows.getColumnIndex("RecordState");
+    const int nameColumn = rows.getColumnIndex("c902");
+    SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");
+    auto batch = std::make_unique<SQLite::Transaction>(db);
+    std::uint64_t inBatch = 0;
+
+    try {
+        while (rows.executeStep()) {
+            const RecordValues values = columns.Read(rows);
+            report.BeginUnit(values.c901, rows.getColumn(nameColumn).getString());
+            const bool clean = rules.CheckRecord(
+                values, [&](const LogicError& error) { report.WriteString(error); });
+            report.EndUnit();
+            if (!clean) ++result.unitsWithErrors;
+
+            const int newState = clean ? 1 : 2;
+            if ((!clean || markClean) && rows.getColumn(stateColumn).getInt() != newState) {
+                setState.bind(1, newState);
+                setState.bind(2, values.c901);
+                setState.exec();
+                setState.reset();
+            }
+            ++result.recordsChecked;
+            if (++inBatch == kCommitEvery) {
+                batch->commit();
+                batch = std::make_unique<SQLite::Transaction>(db);
+                inBatch = 0;
+            }
+            if (Ask(progress, result.recordsChecked, total) == RunControl::Stop) {
+                batch->commit();
+                result.stopped = true;
+                result.errorItems = report.ErrorItemCount();
+                return result;
+            }
+        }
+    } catch (...) {
+        // The records checked before the failure keep their new states.
+        try {
+            batch->commit();
+        } catch (...) {
+        }
+        throw;
+    }
+    batch->commit();
+    result.errorItems = report.ErrorItemCount();
+    result.totalsWritten = report.Finish(result.unitsWithErrors);
+    return result;
+}
+
+}  // namespace tallwick::check

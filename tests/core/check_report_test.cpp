@@ -1,0 +1,117 @@
+// The check result file: header, one entry per error under one unit line, totals.
+#include "check/check_report.h"
+#include "common/user_error.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace tallwick::check {
+namespace {
+
+std::tm FixedTime() {
+    std::tm t{};
+    t.tm_year = 2018 - 1900;
+    t.tm_mon = 8;
+    t.tm_mday = 5;
+    t.tm_hour = 7;
+    t.tm_min = 3;
+    return t;
+}
+
+std::string Contents(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+const std::string kHeader =
+    "#2018基层以上调查表逻辑检查结果\r\n#检查时间：2018年09月05日 07:03\r\n\r\n\r\n";
+
+LogicError Error(const std::string& rule, const std::string& explanation) {
+    return {rule, explanation, 1, "z001"};
+}
+
+class CheckReportTest : public ::testing::Test {
+  protected:
+    test::TempFolder temp;
+    CheckReport report{CheckReportPath(temp.Path(), "省总工会"), FixedTime};
+};
+
+TEST_F(CheckReportTest, PathCarriesTheDatabaseLabel) {
+    EXPECT_EQ(report.Path(), temp.Path() / "2018基层以上-省总工会-逻辑检查结果.txt");
+}
+
+TEST_F(CheckReportTest, UnitsWithOneAndThreeErrorsThenTotals) {
+    report.Begin();
+    report.BeginUnit(100000000001.0, "甲工会");
+    report.WriteString(Error("z002<=z001", "[女性]不能大于[干部]"));
+    report.EndUnit();
+    report.BeginUnit(100000000002.0, "乙工会");
+    report.EndUnit();  // a clean record writes nothing
+    report.BeginUnit(123456789012.0, "丙工会");
+    for (const char* rule : {"r1", "r2", "r3"})
+        report.WriteString(Error(rule, std::string(rule) + "说明"));
+    EXPECT_FALSE(report.UnitClean());
+    report.EndUnit();
+    EXPECT_TRUE(report.Finish(2));
+    EXPECT_EQ(report.ErrorItemCount(), 4u);
+
+    const std::string dashes(80, '-');
+    std::string expected = kHeader + "100000000001  甲工会的数据有错误\r\n" + dashes + "\r\n" +
+                           "  判断规则：z002<=z001\r\n  规则说明：[女性]不能大于[干部]\r\n\r\n" +
+                           "123456789012  丙工会的数据有错误\r\n" + dashes + "\r\n";
+    for (const char* rule : {"r1", "r2", "r3"}) {
+        expected += std::string("  判断规则：") + rule + "\r\n  规则说明：" + rule + "说明\r\n\r\n";
+    }
+    expected +=
+        std::string(49, '=') + "\r\n共有2个单位的数据存在逻辑错误！\r\n共有4个逻辑错误项！\r\n";
+    EXPECT_EQ(Contents(report.Path()), expected);
+}
+
+TEST_F(CheckReportTest, ARunWithoutErrorsLeavesTheHeaderOnly) {
+    report.Begin();
+    report.BeginUnit(100000000001.0, "甲工会");
+    report.EndUnit();
+    EXPECT_FALSE(report.Finish(0));
+    EXPECT_EQ(Contents(report.Path()), kHeader);
+}
+
+TEST_F(CheckReportTest, TheSecondRunReplacesTheFirstAndCountsAfresh) {
+    report.Begin();
+    report.BeginUnit(100000000001.0, "甲工会");
+    report.WriteString(Error("a", "b"));
+    report.EndUnit();
+    report.Finish(1);
+
+    CheckReport second(report.Path(), FixedTime);
+    second.Begin();
+    EXPECT_EQ(second.ErrorItemCount(), 0u);
+    EXPECT_EQ(Contents(report.Path()), kHeader);
+}
+
+TEST_F(CheckReportTest, EntriesAreOnDiskAfterEveryRecord) {
+    report.Begin();
+    report.BeginUnit(100000000001.0, "甲工会");
+    report.WriteString(Error("a", "b"));
+    report.EndUnit();
+    EXPECT_NE(Contents(report.Path()).find("  规则说明：b\r\n"), std::string::npos);
+}
+
+TEST_F(CheckReportTest, AFolderThatDoesNotExistFailsTheRun) {
+    CheckReport nowhere(temp.Path() / "missing" / "report.txt", FixedTime);
+    EXPECT_THROW(nowhere.Begin(), UserError);
+}
+
+TEST(FormatUnitCode, PrintsTheShortestPlainDecimal) {
+    EXPECT_EQ(FormatUnitCode(120000000000.0), "120000000000");
+    EXPECT_EQ(FormatUnitCode(100000000001.0), "100000000001");
+    EXPECT_EQ(FormatUnitCode(12.5), "12.5");
+    EXPECT_EQ(FormatUnitCode(0), "0");
+}
+
+}  // namespace
+}  // namespace tallwick::check

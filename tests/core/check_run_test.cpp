@@ -1,0 +1,180 @@
+// Check runs over stored records: scopes, states, the result file, stopping and pausing.
+#include "check/check_run.h"
+#include "check/compiled_rules.h"
+#include "check/field_hints.h"
+#include "common/user_error.h"
+#include "store/database.h"
+#include "test_support.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace tallwick::check {
+namespace {
+
+TEST(CheckCondition, TextsOfEveryScope) {
+    const std::pair<CheckScope, std::string> cases[] = {
+        {CheckScope::All(), " where c907<=2"},
+        {CheckScope::One(100000000001.0), " where dt_data.c901=100000000001 and c907<=2"},
+        {CheckScope::Selection({300000000003.0, 100000000001.0, 200000000002.0}),
+         " where dt_data.c901  in (300000000003,100000000001,200000000002) and c907<=2"},
+        {CheckScope::Range(100000000000.0, 199999999999.0),
+         " where c907<=2 and dt_data.c901>=100000000000.00 and dt_data.c901<=199999999999.00"},
+    };
+    for (const auto& [scope, expected] : cases) EXPECT_EQ(CheckCondition(scope), expected);
+}
+
+TEST(ParseRangeEntry, EmptyOrZeroIsRefusedAndAReversedRangeNarrowsToTheLowerBound) {
+    for (const auto& [low, high] : std::vector<std::pair<std::string, std::string>>{
+             {"", "200000000000"}, {"100000000000", ""}, {"0", "5"}, {"", ""}}) {
+        try {
+            ParseRangeEntry(low, high);
+            ADD_FAILURE() << low << " / " << high;
+        } catch (const UserError& error) {
+            EXPECT_STREQ(error.what(), "请输入逻辑检查的范围");
+        }
+    }
+    const RangeEntry reversed = ParseRangeEntry("200000000000", "100000000000");
+    EXPECT_EQ(reversed.scope.low, 200000000000.0);
+    EXPECT_EQ(reversed.scope.high, 200000000000.0);
+    EXPECT_EQ(reversed.highText, "200000000000");
+}
+
+std::tm FixedTime() {
+    std::tm t{};
+    t.tm_year = 118;
+    t.tm_mday = 1;
+    return t;
+}
+
+class CheckRunTest : public ::testing::Test {
+  protected:
+    // A record that breaks no rule: a union above county level with one full-time official.
+    void AddRecord(double code, const std::string& name, int recordState,
+                   const std::string& extraColumns = "", const std::string& extraValues = "",
+                   int c907 = 1, bool withSecondRow = true) {
+        db.exec("INSERT INTO dt_data (c901, c902, c904, c907, RecordState, z001, z003" +
+                extraColumns + ") VALUES (" + std::to_string(code) + ", '" + name + "', 4, " +
+                std::to_string(c907) + ", " + std::to_string(recordState) + ", 1, 1" + extraValues +
+                ")");
+        if (withSecondRow)
+            db.exec("INSERT INTO dt_data1 (c901) VALUES (" + std::to_string(code) + ")");
+    }
+
+    int StateOf(double code) {
+        SQLite::Statement query(db, "SELECT RecordState FROM dt_data WHERE c901 = ?");
+        query.bind(1, code);
+        return query.executeStep() ? query.getColumn(0).getInt() : -1;
+    }
+
+    std::string ReportText() {
+        std::ifstream in(report.Path(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    CheckRunResult Run(const CheckScope& scope, const CheckProgress& progress = {}) {
+        return CheckDataset(db, scope, rules, report, progress);
+    }
+
+    test::DeliveredDatabaseCopy copy;
+    SQLite::Database& db = copy.Db();
+    test::TempFolder temp;
+    CompiledRuleSet rules{FieldHints::Load(db)};
+    CheckReport report{CheckReportPath(temp.Path(), "测试"), FixedTime};
+};
+
+TEST_F(CheckRunTest, MarksCleanAndFaultyRecordsAndWritesTotals) {
+    AddRecord(100000000001.0, "甲", 0);
+    AddRecord(100000000002.0, "乙", 1, ", z002, z007, z008", ", 5, 1, 3");  // rules 1 and 4
+    AddRecord(100000000003.0, "丙", 2);
+    AddRecord(100000000004.0, "不报", 0, ", z002", ", 9", 3);         // not reporting: skipped
+    AddRecord(100000000005.0, "缺行", 0, ", z002", ", 9", 1, false);  // no second row: skipped
+
+    const CheckRunResult result = Run(CheckScope::All());
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.recordsChecked, 3u);
+    EXPECT_EQ(result.unitsWithErrors, 1u);
+    EXPECT_EQ(result.errorItems, 2u);
+    EXPECT_TRUE(result.totalsWritten);
+    EXPECT_EQ(StateOf(100000000001.0), 1);
+    EXPECT_EQ(StateOf(100000000002.0), 2);
+    EXPECT_EQ(StateOf(100000000003.0), 1);
+    EXPECT_EQ(StateOf(100000000004.0), 0);
+    EXPECT_EQ(StateOf(100000000005.0), 0);
+
+    const std::string text = ReportText();
+    EXPECT_NE(text.find("100000000002  乙的数据有错误\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("  判断规则：z002<=z001\r\n"), std::string::npos);
+    EXPECT_NE(text.find("  判断规则：z008<=z007\r\n"), std::string::npos);
+    EXPECT_NE(text.find("共有1个单位的数据存在逻辑错误！\r\n共有2个逻辑错误项！\r\n"),
+              std::string::npos);
+    EXPECT_EQ(text.find("甲"), std::string::npos);
+}
+
+TEST_F(CheckRunTest, WithoutMarkCleanOnlyFaultsAreRecorded) {
+    AddRecord(100000000001.0, "甲", 0);
+    CheckDataset(db, CheckScope::All(), rules, report, {}, false);
+    EXPECT_EQ(StateOf(100000000001.0), 0);
+}
+
+TEST_F(CheckRunTest, NothingToCheckLeavesTheHeaderAndNoTotals) {
+    AddRecord(100000000001.0, "甲", 0, ", z002", ", 9", 3);
+    const CheckRunResult result = Run(CheckScope::All());
+    EXPECT_EQ(result.recordsChecked, 0u);
+    EXPECT_FALSE(result.totalsWritten);
+    const std::string text = ReportText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+}
+
+TEST_F(CheckRunTest, ScopesSelectTheirRecords) {
+    for (int i = 1; i <= 5; ++i) AddRecord(100000000000.0 + i, "单位" + std::to_string(i), 0);
+    EXPECT_EQ(Run(CheckScope::One(100000000003.0)).recordsChecked, 1u);
+    EXPECT_EQ(Run(CheckScope::Selection({100000000005.0, 100000000001.0})).recordsChecked, 2u);
+    EXPECT_EQ(Run(ParseRangeEntry("100000000002", "100000000004").scope).recordsChecked, 3u);
+    EXPECT_EQ(Run(ParseRangeEntry("100000000002", "1").scope).recordsChecked, 1u);
+    EXPECT_EQ(StateOf(100000000001.0), 1);
+    EXPECT_EQ(StateOf(100000000002.0), 1);
+}
+
+TEST_F(CheckRunTest, AStoppedRunKeepsTheStatesItWroteAndWritesNoTotals) {
+    AddRecord(100000000001.0, "甲", 0, ", z002", ", 9");
+    AddRecord(100000000002.0, "乙", 0, ", z002", ", 9");
+    AddRecord(100000000003.0, "丙", 0, ", z002", ", 9");
+    const CheckRunResult result = Run(CheckScope::All(), [](std::uint64_t done, std::uint64_t) {
+        return done == 2 ? RunControl::Stop : RunControl::Continue;
+    });
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.recordsChecked, 2u);
+    EXPECT_EQ(ReportText().find("共有"), std::string::npos);
+
+    // Committed: another connection sees the two states.
+    auto other = OpenExistingSqlite(copy.FilePath());
+    EXPECT_EQ(other->execAndGet("SELECT count(*) FROM dt_data WHERE RecordState = 2").getInt(), 2);
+}
+
+TEST_F(CheckRunTest, APausedRunDoesNotAdvanceUntilResumed) {
+    AddRecord(100000000001.0, "甲", 0);
+    AddRecord(100000000002.0, "乙", 0);
+    std::vector<std::uint64_t> seen;
+    int pauses = 0;
+    const CheckRunResult result =
+        Run(CheckScope::All(), [&](std::uint64_t done, std::uint64_t total) {
+            seen.push_back(done);
+            EXPECT_EQ(total, 2u);
+            if (done == 1 && pauses < 3) {
+                ++pauses;
+                return RunControl::Pause;
+            }
+            return RunControl::Continue;
+        });
+    EXPECT_EQ(result.recordsChecked, 2u);
+    EXPECT_EQ(seen, (std::vector<std::uint64_t>{0, 1, 1, 1, 1, 2}));
+}
+
+}  // namespace
+}  // namespace tallwick::check
