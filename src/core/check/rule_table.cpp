@@ -1,9 +1,9 @@
 #include "check/rule_table.h"
 
+#include "common/ascii.h"
+
 #include "check/message_parse.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -22,15 +22,8 @@ bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
 bool IsLogicalWord(std::string_view word) {
-    const std::string lower = Lower(word);
+    const std::string lower = AsciiLower(word);
     return lower == "and" || lower == "or" || lower == "not";
 }
 
@@ -177,15 +170,15 @@ void StoredRecordValues::Read(double code) {
     columns_.clear();
     for (int i = 0; i < query_.getColumnCount(); ++i) {
         const SQLite::Column column = query_.getColumn(i);
-        const bool numeric = Lower(query_.getColumnDeclaredType(i)) != "text";
+        const bool numeric = AsciiLower(query_.getColumnDeclaredType(i)) != "text";
         // Both tables carry c901; the first is as good as the second.
-        columns_.emplace(Lower(query_.getColumnName(i)),
+        columns_.emplace(AsciiLower(query_.getColumnName(i)),
                          Column{numeric, column.isNull() ? 0.0 : column.getDouble()});
     }
 }
 
 std::optional<double> StoredRecordValues::Value(std::string_view name) const {
-    const auto found = columns_.find(Lower(name));
+    const auto found = columns_.find(AsciiLower(name));
     if (found == columns_.end()) return std::nullopt;
     if (!found->second.numeric) {
         throw std::invalid_argument(std::string(name) + " is not a numeric field");
