@@ -34,9 +34,8 @@ inline constexpr const char* kCheckSelectHead =
 // The condition appended to the head, e.g. " where c907<=2".
 std::string CheckCondition(const CheckScope& scope);
 
-// The range the user typed into the two code boxes. An empty box counts as 0, and a 0 bound is
-// refused with "请输入逻辑检查的范围"; an upper bound below the lower one takes the lower one's
-// value (and its text, which the dialog then shows in the second box).
+// The range the user typed into the two code boxes (see ParseCodeRange); a missing bound is
+// refused with "请输入逻辑检查的范围".
 struct RangeEntry {
     CheckScope scope;
     std::string highText;

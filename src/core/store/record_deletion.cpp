@@ -1,0 +1,49 @@
+#include "store/record_deletion.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
+
+namespace tallwick {
+
+int DeleteRecords(SQLite::Database& db, const std::vector<double>& codes) {
+    SQLite::Transaction transaction(db);
+    // One prepared statement per table rather than an "in (...)" list: a selection may hold more
+    // codes than a statement may have parameters.
+    SQLite::Statement main(db, "delete from dt_data where c901=?");
+    SQLite::Statement second(db, "delete from dt_data1 where c901=?");
+    int removed = 0;
+    for (const double code : codes) {
+        main.bind(1, code);
+        removed += main.exec();
+        main.reset();
+        second.bind(1, code);
+        second.exec();
+        second.reset();
+    }
+    transaction.commit();
+    return removed;
+}
+
+int DeleteAllRecords(SQLite::Database& db) {
+    SQLite::Transaction transaction(db);
+    const int removed = db.exec("delete from dt_data");
+    db.exec("delete from dt_data1");
+    transaction.commit();
+    return removed;
+}
+
+int DeleteRecordRange(SQLite::Database& db, double low, double high) {
+    SQLite::Transaction transaction(db);
+    SQLite::Statement main(db, "delete from dt_data where c901>=? and c901<=?");
+    SQLite::Statement second(db, "delete from dt_data1 where c901>=? and c901<=?");
+    for (auto* statement : {&main, &second}) {
+        statement->bind(1, low);
+        statement->bind(2, high);
+    }
+    const int removed = main.exec();
+    second.exec();
+    transaction.commit();
+    return removed;
+}
+
+}  // namespace tallwick
