@@ -1,5 +1,7 @@
+#include "about_dialog.h"
 #include "main_window.h"
 #include "message_box.h"
+#include "wheel_to_keys.h"
 
 #include "common/user_error.h"
 #include "store/program_folder.h"
@@ -18,6 +20,9 @@ int main(int argc, char** argv) {
     font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")});
     QApplication::setFont(font);
 
+    tallwick::ui::WheelToKeys wheelToKeys;
+    app.installEventFilter(&wheelToKeys);
+
     QCommandLineParser parser;
     parser.addHelpOption();
     QCommandLineOption dataDir(
@@ -35,7 +40,9 @@ int main(int argc, char** argv) {
         auto startup =
             tallwick::ui::RunStartup(registry, tallwick::ResolveProgramFolder(requested),
                                      [](const QString& text) { tallwick::ui::ShowMessage(text); });
-        tallwick::ui::MainWindow window(std::move(startup));
+        tallwick::ui::MainWindow window(std::move(startup), registry);
+        tallwick::ui::AboutDialog splash(true, window.MarkAllCleanCallback());
+        splash.exec();
         // Without a window manager "maximised" means nothing; start at the screen's size anyway.
         window.resize(QApplication::primaryScreen()->availableSize());
         window.showMaximized();

@@ -1,26 +1,72 @@
 #pragma once
 
+#include "main_actions.h"
+#include "registry.h"
 #include "startup.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 class QLabel;
+class QMenu;
+class QSplitter;
 
 namespace tallwick::ui {
 
-// TMainForm: caption from the database label, the status bar with version and date, and the
-// area where the record list goes.
+class GroupBar;
+class RecordListModel;
+class RecordListView;
+
+// TMainForm: the group bar, the record list, the menus, the status bar, and every command.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(StartupResult startup, QWidget* parent = nullptr);
+    MainWindow(StartupResult startup, Registry& registry, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     DatabaseConnection& Connection() { return state_.connection; }
     const AppSettings& Settings() const { return state_.settings; }
+    const MainActions& Actions() const { return actions_; }
+    RecordListView& List() { return *list_; }
+    RecordListModel& ListModel() { return *model_; }
+    GroupBar& Groups() { return *groups_; }
+    QMenu& ListMenu() { return *listMenu_; }
+
+    // The enable rules; evaluated whenever the program is idle.
+    void UpdateActions();
+
+    // Handlers of the commands this window runs itself.
+    void DeleteRecords();        // actDelete: the delete dialog
+    void CompactDatabase();      // actCompress
+    void EditOptions();          // actOptions
+    void ChooseColumns();        // actRecordGrid
+    void CheckRecords();         // actCheck: the check dialog
+    void CheckSelected();        // actCheckSelected
+    void ShowAbout();            // actAbout
+    void MarkAllRecordsClean();  // the service gesture of the about window
+
+    // The service gesture's callback for a splash shown at start-up.
+    std::function<void()> MarkAllCleanCallback();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void BuildMenus();
+    void BuildGroups();
+    void BuildListMenu();
+    void WireActions();
+    bool ListNotEmpty() const;
+    void RefreshListKeepingRow();
+
     StartupResult state_;
-    QLabel* listArea_ = nullptr;
+    Registry& registry_;
+    MainActions actions_;
+    GroupBar* groups_ = nullptr;
+    RecordListModel* model_ = nullptr;
+    RecordListView* list_ = nullptr;
+    QMenu* listMenu_ = nullptr;
+    QTimer idle_;
 };
 
 }  // namespace tallwick::ui

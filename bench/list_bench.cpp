@@ -1,0 +1,68 @@
+// The record list on 100,000 generated records: opening it (catalogue, one SELECT of the visible
+// columns) and re-sorting it in memory by a title click.
+#include "record_generator.h"
+#include "record_list_model.h"
+#include "store/database.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+namespace {
+namespace fs = std::filesystem;
+
+SQLite::Database& LargeDatabase() {
+    static const std::unique_ptr<SQLite::Database> db = [] {
+        const fs::path dir = fs::temp_directory_path() / "tallwick-bench-list";
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        const fs::path file = dir / "list.mdb";
+        fs::copy_file(TALLWICK_DELIVERED_DB, file);
+        auto opened = tallwick::OpenExistingSqlite(file);
+        tallwick::bench::GenerateRecords(*opened, 100'000);
+        return opened;
+    }();
+    return *db;
+}
+
+tallwick::ui::RecordListModel& OpenList() {
+    static tallwick::ui::RecordListModel model(
+        []() -> SQLite::Database& { return LargeDatabase(); });
+    if (model.RowCount() == 0) model.Reload();
+    return model;
+}
+
+int ColumnOf(const tallwick::ui::RecordListModel& model, const std::string& name) {
+    const auto& columns = model.Columns();
+    for (size_t c = 0; c < columns.size(); ++c) {
+        if (columns[c].fieldName == name) return static_cast<int>(c);
+    }
+    return 0;
+}
+
+void BM_OpenList(benchmark::State& state) {
+    auto& model = OpenList();
+    for (auto _ : state) model.Reload();
+    state.counters["rows"] = model.RowCount();
+}
+BENCHMARK(BM_OpenList)->Unit(benchmark::kMillisecond);
+
+void BM_RequeryList(benchmark::State& state) {
+    auto& model = OpenList();
+    for (auto _ : state) model.Requery();
+}
+BENCHMARK(BM_RequeryList)->Unit(benchmark::kMillisecond);
+
+// Numbers (the code, descending) and texts (the union's name).
+void BM_SortList(benchmark::State& state, const char* column, Qt::SortOrder order) {
+    auto& model = OpenList();
+    const int index = ColumnOf(model, column);
+    for (auto _ : state) model.sort(index, order);
+}
+BENCHMARK_CAPTURE(BM_SortList, code_desc, "c901", Qt::DescendingOrder)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SortList, name_asc, "c902", Qt::AscendingOrder)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,161 @@
+#include "store/list_table.h"
+
+#include "common/ascii.h"
+
+#include <sqlite3.h>
+
+#include <bit>
+#include <charconv>
+#include <map>
+
+namespace tallwick {
+namespace {
+
+int KindRank(ListTable::Kind kind) {
+    switch (kind) {
+        case ListTable::Kind::Null:
+            return 0;
+        case ListTable::Kind::Integer:
+        case ListTable::Kind::Real:
+            return 1;
+        case ListTable::Kind::Text:
+            return 2;
+    }
+    return 0;
+}
+
+std::string QuoteIdentifier(const std::string& name) {
+    std::string quoted = "\"";
+    for (const char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+}  // namespace
+
+ListTable ListTable::Read(SQLite::Statement& query) {
+    ListTable table;
+    table.columns_.resize(query.getColumnCount());
+    while (query.executeStep()) {
+        for (int c = 0; c < table.ColumnCount(); ++c) {
+            Column& column = table.columns_[c];
+            const SQLite::Column value = query.getColumn(c);
+            switch (value.getType()) {
+                case SQLITE_INTEGER:
+                    column.kinds.push_back(Kind::Integer);
+                    column.values.push_back(static_cast<std::uint64_t>(value.getInt64()));
+                    break;
+                case SQLITE_FLOAT:
+                    column.kinds.push_back(Kind::Real);
+                    column.values.push_back(std::bit_cast<std::uint64_t>(value.getDouble()));
+                    break;
+                case SQLITE_NULL:
+                    column.kinds.push_back(Kind::Null);
+                    column.values.push_back(0);
+                    break;
+                default: {
+                    // Blobs show as their bytes; the record tables hold none.
+                    const char* text = value.getText();
+                    const auto length = static_cast<std::uint64_t>(value.getBytes());
+                    column.kinds.push_back(Kind::Text);
+                    column.values.push_back(static_cast<std::uint64_t>(column.texts.size()) << 32 |
+                                            length);
+                    column.texts.append(text, length);
+                }
+            }
+        }
+        ++table.rows_;
+    }
+    for (Column& column : table.columns_) {
+        column.kinds.shrink_to_fit();
+        column.values.shrink_to_fit();
+        column.texts.shrink_to_fit();
+    }
+    return table;
+}
+
+double ListTable::NumberAt(int row, int column) const {
+    const std::uint64_t slot = columns_[column].values[row];
+    switch (KindAt(row, column)) {
+        case Kind::Integer:
+            return static_cast<double>(static_cast<std::int64_t>(slot));
+        case Kind::Real:
+            return std::bit_cast<double>(slot);
+        default:
+            return 0;
+    }
+}
+
+std::string_view ListTable::RawTextAt(int row, int column) const {
+    if (KindAt(row, column) != Kind::Text) return {};
+    const Column& col = columns_[column];
+    const std::uint64_t slot = col.values[row];
+    return std::string_view(col.texts).substr(slot >> 32, slot & 0xffffffffu);
+}
+
+std::string ListTable::TextAt(int row, int column) const {
+    const std::uint64_t slot = columns_[column].values[row];
+    switch (KindAt(row, column)) {
+        case Kind::Null:
+            return {};
+        case Kind::Integer:
+            return std::to_string(static_cast<std::int64_t>(slot));
+        case Kind::Real: {
+            const double value = std::bit_cast<double>(slot);
+            if (value == 0) return "0";  // not "-0"
+            char buffer[400];            // the longest fixed double is about 330 characters
+            const auto result =
+                std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+            return std::string(buffer, result.ptr);
+        }
+        case Kind::Text:
+            return std::string(RawTextAt(row, column));
+    }
+    return {};
+}
+
+int ListTable::Compare(int column, int rowA, int rowB) const {
+    const Kind a = KindAt(rowA, column);
+    const Kind b = KindAt(rowB, column);
+    if (KindRank(a) != KindRank(b)) return KindRank(a) - KindRank(b);
+    if (a == Kind::Null) return 0;
+    if (a == Kind::Text) return RawTextAt(rowA, column).compare(RawTextAt(rowB, column));
+    if (a == Kind::Integer && b == Kind::Integer) {
+        const auto x = static_cast<std::int64_t>(columns_[column].values[rowA]);
+        const auto y = static_cast<std::int64_t>(columns_[column].values[rowB]);
+        return x < y ? -1 : (y < x ? 1 : 0);
+    }
+    const double x = NumberAt(rowA, column);
+    const double y = NumberAt(rowB, column);
+    return x < y ? -1 : (y < x ? 1 : 0);
+}
+
+RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames) {
+    std::map<std::string, std::string> viewColumns;  // lower-case name -> name as the view has it
+    SQLite::Statement info(db, "SELECT name FROM pragma_table_info('view_data_all')");
+    while (info.executeStep()) {
+        const std::string name = info.getColumn(0).getString();
+        viewColumns.emplace(AsciiLower(name), name);
+    }
+
+    RecordListData data;
+    std::string sql = "SELECT c901";
+    int next = 1;
+    for (const std::string& name : columnNames) {
+        const auto found = viewColumns.find(AsciiLower(name));
+        if (found == viewColumns.end()) {
+            data.columnOf.push_back(-1);
+            continue;
+        }
+        sql += ", " + QuoteIdentifier(found->second);
+        data.columnOf.push_back(next++);
+    }
+    sql += " FROM view_data_all ORDER BY c901 ASC";
+    SQLite::Statement query(db, sql);
+    data.table = ListTable::Read(query);
+    return data;
+}
+
+}  // namespace tallwick

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Statement.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tallwick {
+
+// A result set held in memory column by column: one kind byte and one 8-byte slot per cell, the
+// texts of a column in one pool. A list of 100,000 records opens and sorts from it without going
+// back to the database, and costs memory only for the columns it was asked for.
+class ListTable {
+  public:
+    enum class Kind : std::uint8_t { Null, Integer, Real, Text };
+
+    // Every remaining row of `query`, all of its columns.
+    static ListTable Read(SQLite::Statement& query);
+
+    int RowCount() const { return rows_; }
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+
+    Kind KindAt(int row, int column) const { return columns_[column].kinds[row]; }
+    // The value of a number cell; 0 for empty and text cells.
+    double NumberAt(int row, int column) const;
+    std::string_view RawTextAt(int row, int column) const;
+    // The cell as the list shows it: integers plainly, reals in the shortest fixed notation that
+    // reads back the same (a code 100000000001 stays whole), empty cells as "".
+    std::string TextAt(int row, int column) const;
+
+    // Sort order of two rows in one column: empty cells first, then numbers by value, then texts
+    // by code point. Negative, zero or positive like strcmp.
+    int Compare(int column, int rowA, int rowB) const;
+
+  private:
+    struct Column {
+        std::vector<Kind> kinds;
+        std::vector<std::uint64_t> values;  // int64, double bits, or text offset << 32 | length
+        std::string texts;
+    };
+
+    std::vector<Column> columns_;
+    int rows_ = 0;
+};
+
+// The record list: the code c901 and the named columns of every row of view_data_all, ordered by
+// code ascending. Names match without regard to ASCII case, as the database matches them.
+struct RecordListData {
+    ListTable table;  // column 0 is c901; then the named columns that the view has
+    std::vector<int>
+        columnOf;  // per requested name: its column in `table`, or -1 if the view lacks it
+};
+RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames);
+
+}  // namespace tallwick

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "check/check_run.h"
+#include "check/check_scope.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <SQLiteCpp/Database.h>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QCheckBox;
+class QGroupBox;
+
+namespace tallwick::ui {
+
+// Runs a check over `scope` with the compiled rules and tells the user the outcome: the result
+// file opened in the viewer when there were errors, "恭喜你，所检查的数据没有逻辑错误" otherwise,
+// nothing after a stop. Errors (a result file that cannot be written) reach the user as messages.
+check::CheckRunResult RunCheckAndReport(SQLite::Database& db, const std::string& databaseLabel,
+                                        const check::CheckScope& scope,
+                                        const check::CheckProgress& progress, QWidget* parent);
+
+// TdlgCheckForm "选择检查的方式": the selection, all records or a code range, with progress,
+// pause, resume and stop.
+class CheckDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // `selectionScope` gives the record list's selection (empty when the list has no rows);
+    // `refreshList` re-reads the list in place after a run.
+    CheckDialog(SQLite::Database& db, std::string databaseLabel,
+                std::function<std::optional<check::CheckScope>()> selectionScope,
+                std::function<void()> refreshList, QWidget* parent = nullptr);
+
+    static constexpr int kIdleHeight = 168;
+    static constexpr int kRunningHeight = 255;
+
+    QRadioButton* selectedChoice() const { return selected_; }
+    QRadioButton* allChoice() const { return all_; }
+    QRadioButton* rangeChoice() const { return range_; }
+    QLineEdit* lowBox() const { return low_; }
+    QLineEdit* highBox() const { return high_; }
+    QPushButton* checkButton() const { return check_; }
+    QPushButton* pauseButton() const { return pause_; }
+    QPushButton* resumeButton() const { return resume_; }
+    QPushButton* returnButton() const { return return_; }
+    QLabel* doneLabel() const { return doneLabel_; }
+    QLabel* leftLabel() const { return leftLabel_; }
+    QProgressBar* progressBar() const { return bar_; }
+
+    // Called after each record during a run; tests hook in here to pause or stop half way.
+    std::function<void(std::uint64_t done)> afterRecord;
+
+  public slots:
+    void StartCheck();  // "检  查"
+    void Pause();       // "暂  停"
+    void Resume();      // "继  续"
+    void Return();      // "返  回"
+    void Tick();        // the 100 ms timer
+
+  private:
+    check::RunControl OnProgress(std::uint64_t done, std::uint64_t total);
+    void EnterIdle();
+    void ShowCounters();
+
+    SQLite::Database& db_;
+    std::string label_;
+    std::function<std::optional<check::CheckScope>()> selectionScope_;
+    std::function<void()> refreshList_;
+
+    QRadioButton* selected_;
+    QRadioButton* all_;
+    QRadioButton* range_;
+    QLineEdit* low_;
+    QLineEdit* high_;
+    QGroupBox* progressGroup_;
+    QProgressBar* bar_;
+    QLabel* preparing_;
+    QLabel* doneLabel_;
+    QLabel* leftLabel_;
+    QPushButton* check_;
+    QPushButton* pause_;
+    QPushButton* resume_;
+    QPushButton* return_;
+    QCheckBox* changeState_;
+    QTimer timer_;
+
+    bool pauseRequested_ = false;
+    bool stopRequested_ = false;
+    int ticks_ = 0;
+    std::uint64_t done_ = 0;
+    std::uint64_t total_ = 0;
+};
+
+}  // namespace tallwick::ui
