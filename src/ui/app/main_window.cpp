@@ -7,10 +7,12 @@
 #include "group_bar.h"
 #include "message_box.h"
 #include "options_dialog.h"
+#include "progress_window.h"
 #include "question_dialog.h"
 #include "record_list_model.h"
 #include "record_list_view.h"
 #include "store/compaction.h"
+#include "two_bar_progress_window.h"
 
 #include <QDate>
 #include <QKeyEvent>
@@ -58,6 +60,9 @@ MainWindow::MainWindow(StartupResult startup, Registry& registry, QWidget* paren
     splitter->setSizes({108, 1000});
     splitter->setChildrenCollapsible(false);
     setCentralWidget(splitter);
+
+    progress_ = new TProgressBarForm(this);
+    twoBarProgress_ = new TProgressBar2LineForm(this);
 
     BuildMenus();
     BuildGroups();

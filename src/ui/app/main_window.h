@@ -16,6 +16,8 @@ namespace tallwick::ui {
 class GroupBar;
 class RecordListModel;
 class RecordListView;
+class TProgressBarForm;
+class TProgressBar2LineForm;
 
 // TMainForm: the group bar, the record list, the menus, the status bar, and every command.
 class MainWindow : public QMainWindow {
@@ -31,6 +33,9 @@ class MainWindow : public QMainWindow {
     RecordListModel& ListModel() { return *model_; }
     GroupBar& Groups() { return *groups_; }
     QMenu& ListMenu() { return *listMenu_; }
+    // The long-lived progress windows that long operations drive.
+    TProgressBarForm& Progress() { return *progress_; }
+    TProgressBar2LineForm& TwoBarProgress() { return *twoBarProgress_; }
 
     // The enable rules; evaluated whenever the program is idle.
     void UpdateActions();
@@ -66,6 +71,8 @@ class MainWindow : public QMainWindow {
     RecordListModel* model_ = nullptr;
     RecordListView* list_ = nullptr;
     QMenu* listMenu_ = nullptr;
+    TProgressBarForm* progress_ = nullptr;
+    TProgressBar2LineForm* twoBarProgress_ = nullptr;
     QTimer idle_;
 };
 
