@@ -22,7 +22,14 @@ struct CommandContext {
 int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err,
                    bool progressOnTerminal = false);
 
+// One function per command, each in its own file.
 int RunInfo(const CommandContext& context);
 int RunCheck(const CommandContext& context);
+int RunExportPackage(const CommandContext& context);
+int RunImport(const CommandContext& context);
+int RunBackup(const CommandContext& context);
+int RunGroups(const CommandContext& context);
+int RunExportNetwork(const CommandContext& context);
+int RunEncrypt(const CommandContext& context);
 
 }  // namespace tallwick::cli

@@ -3,8 +3,6 @@
 #include "common/user_error.h"
 #include "store/program_folder.h"
 
-#include <SQLiteCpp/Exception.h>
-
 #include <ostream>
 
 namespace tallwick::cli {
@@ -18,6 +16,18 @@ constexpr const char* kUsage =
     "  check (--all | --range LOW HIGH | --codes C1,C2,...)\n"
     "                  check stored records against the logic rules; the result file\n"
     "                  goes to $TEMP (or the system's temporary folder)\n"
+    "  export-package --provider NAME -o OUT.dat\n"
+    "                  the clean records as a protected package for the offline version\n"
+    "  import FILE [--yes]\n"
+    "                  import a package or backup (without --yes: show what would happen)\n"
+    "  backup -o OUT.mdb\n"
+    "                  a consistent copy of the working database\n"
+    "  groups export -o FILE | groups import FILE\n"
+    "                  transfer the custom groupings\n"
+    "  export-network [-o OUT.dat] [--plain PLAIN.txt]\n"
+    "                  the encrypted report file for the network version (or its plain text)\n"
+    "  encrypt SRC DST --key TEXT\n"
+    "                  encrypt any file the way the report file is encrypted\n"
     "\n"
     "The data folder holds 2018NB_qd_201809251730.mdb; without --data-dir it is\n"
     "$TALLWICK_DATA_DIR, else the folder of this program.\n";
@@ -53,10 +63,17 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
     try {
         if (command == "info") return RunInfo(context);
         if (command == "check") return RunCheck(context);
+        if (command == "export-package") return RunExportPackage(context);
+        if (command == "import") return RunImport(context);
+        if (command == "backup") return RunBackup(context);
+        if (command == "groups") return RunGroups(context);
+        if (command == "export-network") return RunExportNetwork(context);
+        if (command == "encrypt") return RunEncrypt(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;
-    } catch (const SQLite::Exception& error) {
+    } catch (const std::exception& error) {
+        // Database and file errors carry the engine's or the system's own text.
         err << error.what() << '\n';
         return 1;
     }

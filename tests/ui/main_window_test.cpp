@@ -181,6 +181,15 @@ class MainWindowTest : public QObject {
         QVERIFY(!about.isVisible());
     }
 
+    void exportsRefuseHeldOrFaultyRecordsBeforeAnyDialog() {
+        auto window = Open(6);  // generated records are in states 0, 1 and 2
+        window->UpdateActions();
+        window->Actions().exportOffline->trigger();
+        window->Actions().exportNetwork->trigger();
+        QCOMPARE(messages, (QStringList{"存在临时保存或逻辑错误的数据，不能上报!",
+                                        "存在临时保存或逻辑错误的数据，不能导出上报数据!"}));
+    }
+
     void screenshotsOfTheWindowAndOfARunningCheck() {
         auto window = Open(300);
         window->resize(1280, 800);

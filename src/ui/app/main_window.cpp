@@ -4,6 +4,7 @@
 #include "check_dialog.h"
 #include "column_chooser_dialog.h"
 #include "delete_dialog.h"
+#include "exchange_commands.h"
 #include "group_bar.h"
 #include "message_box.h"
 #include "options_dialog.h"
@@ -125,6 +126,12 @@ void MainWindow::WireActions() {
     connect(a.check, &QAction::triggered, this, &MainWindow::CheckRecords);
     connect(a.checkSelected, &QAction::triggered, this, &MainWindow::CheckSelected);
     connect(a.about, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(a.fastImport, &QAction::triggered, this, [this] { ImportDataFileCommand(Exchange()); });
+    connect(a.backup, &QAction::triggered, this, [this] { BackupDatabaseCommand(Exchange()); });
+    connect(a.exportOffline, &QAction::triggered, this,
+            [this] { ExportOfflinePackage(Exchange()); });
+    connect(a.exportNetwork, &QAction::triggered, this,
+            [this] { ExportNetworkReport(Exchange()); });
     connect(a.quit, &QAction::triggered, this, &QWidget::close);
     // Keys on the list run the handlers whatever the enable rules say.
     connect(list_, &RecordListView::deleteRequested, this, &MainWindow::DeleteRecords);
@@ -140,9 +147,8 @@ void MainWindow::UpdateActions() {
     a.remove->setEnabled(notEmpty);
     a.recordGrid->setEnabled(list_->IsListShown());
     // Commands whose windows are not part of the program yet stay visible but disabled.
-    for (QAction* pending :
-         {a.addNew, a.modify, a.conditionSearch, a.sum, a.group, a.saveList, a.print, a.fastImport,
-          a.backup, a.exportOffline, a.exportNetwork, a.locate, a.search}) {
+    for (QAction* pending : {a.addNew, a.modify, a.conditionSearch, a.sum, a.group, a.saveList,
+                             a.print, a.locate, a.search}) {
         pending->setEnabled(false);
     }
 }
@@ -161,6 +167,15 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 void MainWindow::RefreshListKeepingRow() {
     list_->RequeryKeepingRow();
+}
+
+ExchangeContext MainWindow::Exchange() {
+    return {this,
+            &Connection().Db(),
+            Connection().CurrentDatabasePath().parent_path(),
+            state_.databaseLabel,
+            progress_,
+            [this] { RefreshListKeepingRow(); }};
 }
 
 void MainWindow::DeleteRecords() {

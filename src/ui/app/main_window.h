@@ -13,6 +13,7 @@ class QSplitter;
 
 namespace tallwick::ui {
 
+struct ExchangeContext;
 class GroupBar;
 class RecordListModel;
 class RecordListView;
@@ -63,6 +64,7 @@ class MainWindow : public QMainWindow {
     void WireActions();
     bool ListNotEmpty() const;
     void RefreshListKeepingRow();
+    ExchangeContext Exchange();
 
     StartupResult state_;
     Registry& registry_;

@@ -1,0 +1,46 @@
+#include "exchange/backup.h"
+
+#include "common/file_io.h"
+#include "exchange/exchange_error.h"
+#include "exchange/exchange_messages.h"
+
+#include <SQLiteCpp/Backup.h>
+#include <sqlite3.h>
+
+namespace tallwick::exchange {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPagesPerStep = 1024;
+
+void CopyPages(SQLite::Database& working, const fs::path& target,
+               const ExchangeProgress& progress) {
+    SQLite::Database copy(target.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    SQLite::Backup backup(copy, working);
+    int step = SQLITE_OK;
+    do {
+        step = backup.executeStep(kPagesPerStep);
+        const auto total = static_cast<std::uint64_t>(backup.getTotalPageCount());
+        Report(progress, total - static_cast<std::uint64_t>(backup.getRemainingPageCount()), total);
+    } while (step != SQLITE_DONE);
+}
+
+}  // namespace
+
+std::string BackupDatabase(SQLite::Database& working, const fs::path& target,
+                           const ExchangeProgress& progress) {
+    fs::path temp;
+    try {
+        temp = SiblingTempPath(target);
+        CopyPages(working, temp, progress);
+        fs::rename(temp, target);
+    } catch (const std::exception& error) {
+        std::error_code ignored;
+        if (!temp.empty()) fs::remove(temp, ignored);
+        throw RunTimeError(error.what());
+    }
+    return messages::kBackupDone;
+}
+
+}  // namespace tallwick::exchange

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+
+namespace tallwick::exchange {
+
+inline constexpr const char* kPackageTemplateName = "view.dll";
+
+// Writes the package template: a sealed, empty database holding dt_data, dt_data1 (with their
+// definitions taken from the survey database, so the columns match) and ct_label with one row.
+void BuildPackageTemplate(const std::filesystem::path& surveyDatabase,
+                          const std::filesystem::path& target);
+
+}  // namespace tallwick::exchange

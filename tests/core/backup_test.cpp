@@ -1,0 +1,54 @@
+// Backups through SQLite's online backup while the working connection stays open.
+#include "exchange/backup.h"
+
+#include "common/file_io.h"
+#include "common/user_error.h"
+#include "exchange_test_data.h"
+#include "store/database.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tallwick::exchange {
+namespace {
+namespace fs = std::filesystem;
+
+TEST(Backup, TheCopyOpensAndHoldsTheSameRowsAndReplacesAnOlderFile) {
+    test::DeliveredDatabaseCopy copy;
+    for (int i = 0; i < 50; ++i) test::AddRecord(copy.Db(), 100000000001.0 + i, "工会");
+    const fs::path target = copy.Folder() / "backup.mdb";
+    WriteFileAtomically(target, {'o', 'l', 'd'});
+
+    std::uint64_t lastDone = 0, lastTotal = 0;
+    EXPECT_EQ(BackupDatabase(copy.Db(), target,
+                             [&](std::uint64_t done, std::uint64_t total) {
+                                 lastDone = done;
+                                 lastTotal = total;
+                             }),
+              "备份成功");
+    EXPECT_GT(lastTotal, 0u);
+    EXPECT_EQ(lastDone, lastTotal);
+
+    auto backup = OpenExistingSqlite(target);
+    EXPECT_EQ(backup->execAndGet("PRAGMA integrity_check").getString(), "ok");
+    EXPECT_EQ(test::RecordRows(*backup), test::RecordRows(copy.Db()));
+    EXPECT_EQ(test::Rows(*backup, "DT_FieldList", "id"),
+              test::Rows(copy.Db(), "DT_FieldList", "id"));
+    EXPECT_EQ(backup->execAndGet("PRAGMA user_version").getInt(),
+              copy.Db().execAndGet("PRAGMA user_version").getInt());
+}
+
+TEST(Backup, AFailureIsReportedAndLeavesNoFile) {
+    test::DeliveredDatabaseCopy copy;
+    const fs::path target = copy.Folder() / "no-such-folder" / "backup.mdb";
+    try {
+        BackupDatabase(copy.Db(), target);
+        FAIL() << "backed up";
+    } catch (const UserError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("运行中发生错误：")) << error.what();
+    }
+    EXPECT_FALSE(fs::exists(target.parent_path()));
+}
+
+}  // namespace
+}  // namespace tallwick::exchange
