@@ -4,6 +4,7 @@
 #include "check_dialog.h"
 #include "column_chooser_dialog.h"
 #include "delete_dialog.h"
+#include "entry_window.h"
 #include "exchange_commands.h"
 #include "group_bar.h"
 #include "message_box.h"
@@ -62,6 +63,9 @@ MainWindow::MainWindow(StartupResult startup, Registry& registry, QWidget* paren
     splitter->setChildrenCollapsible(false);
     setCentralWidget(splitter);
 
+    entry_ = new EntryWindow(
+        [this]() -> SQLite::Database& { return Connection().Db(); }, registry_,
+        QString::fromStdString(Connection().CurrentDatabasePath().parent_path().string()), this);
     progress_ = new TProgressBarForm(this);
     twoBarProgress_ = new TProgressBar2LineForm(this);
 
@@ -119,6 +123,8 @@ void MainWindow::BuildListMenu() {
 
 void MainWindow::WireActions() {
     const auto& a = actions_;
+    connect(a.addNew, &QAction::triggered, this, &MainWindow::AddRecords);
+    connect(a.modify, &QAction::triggered, this, &MainWindow::ModifyRecord);
     connect(a.remove, &QAction::triggered, this, &MainWindow::DeleteRecords);
     connect(a.compress, &QAction::triggered, this, &MainWindow::CompactDatabase);
     connect(a.options, &QAction::triggered, this, &MainWindow::EditOptions);
@@ -135,6 +141,8 @@ void MainWindow::WireActions() {
     connect(a.quit, &QAction::triggered, this, &QWidget::close);
     // Keys on the list run the handlers whatever the enable rules say.
     connect(list_, &RecordListView::deleteRequested, this, &MainWindow::DeleteRecords);
+    connect(list_, &RecordListView::addRequested, this, &MainWindow::AddRecords);
+    connect(list_, &RecordListView::modifyRequested, this, &MainWindow::ModifyRecord);
 }
 
 bool MainWindow::ListNotEmpty() const {
@@ -144,11 +152,12 @@ bool MainWindow::ListNotEmpty() const {
 void MainWindow::UpdateActions() {
     const bool notEmpty = ListNotEmpty();
     const auto& a = actions_;
+    a.modify->setEnabled(notEmpty);
     a.remove->setEnabled(notEmpty);
     a.recordGrid->setEnabled(list_->IsListShown());
     // Commands whose windows are not part of the program yet stay visible but disabled.
-    for (QAction* pending : {a.addNew, a.modify, a.conditionSearch, a.sum, a.group, a.saveList,
-                             a.print, a.locate, a.search}) {
+    for (QAction* pending :
+         {a.conditionSearch, a.sum, a.group, a.saveList, a.print, a.locate, a.search}) {
         pending->setEnabled(false);
     }
 }
@@ -176,6 +185,14 @@ ExchangeContext MainWindow::Exchange() {
             state_.databaseLabel,
             progress_,
             [this] { RefreshListKeepingRow(); }};
+}
+
+void MainWindow::AddRecords() {
+    entry_->OpenForAdding(*list_);
+}
+
+void MainWindow::ModifyRecord() {
+    entry_->OpenForModifying(*list_);
 }
 
 void MainWindow::DeleteRecords() {

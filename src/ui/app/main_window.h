@@ -14,6 +14,7 @@ class QSplitter;
 namespace tallwick::ui {
 
 struct ExchangeContext;
+class EntryWindow;
 class GroupBar;
 class RecordListModel;
 class RecordListView;
@@ -37,11 +38,15 @@ class MainWindow : public QMainWindow {
     // The long-lived progress windows that long operations drive.
     TProgressBarForm& Progress() { return *progress_; }
     TProgressBar2LineForm& TwoBarProgress() { return *twoBarProgress_; }
+    // The record entry window, made once and reused for the whole run.
+    EntryWindow& Entry() { return *entry_; }
 
     // The enable rules; evaluated whenever the program is idle.
     void UpdateActions();
 
     // Handlers of the commands this window runs itself.
+    void AddRecords();           // actAddNew: the entry window, adding
+    void ModifyRecord();         // actModify: the entry window on the current record
     void DeleteRecords();        // actDelete: the delete dialog
     void CompactDatabase();      // actCompress
     void EditOptions();          // actOptions
@@ -75,6 +80,7 @@ class MainWindow : public QMainWindow {
     QMenu* listMenu_ = nullptr;
     TProgressBarForm* progress_ = nullptr;
     TProgressBar2LineForm* twoBarProgress_ = nullptr;
+    EntryWindow* entry_ = nullptr;
     QTimer idle_;
 };
 

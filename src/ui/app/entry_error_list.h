@@ -1,0 +1,42 @@
+#pragma once
+
+#include "check/rule_table.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QTableWidget;
+
+namespace tallwick::ui {
+
+// TMessageListWinForm: the logic errors of the record being edited, one row each; a double click
+// takes the entry window to the error's page and field.
+class ErrorListWindow : public QWidget, public check::MessageList {
+    Q_OBJECT
+  public:
+    static constexpr int kDefaultRowHeight = 18;
+
+    explicit ErrorListWindow(QWidget* parent = nullptr);
+
+    void ClearMessages() override;
+    void AddMessage(const check::LogicError& error) override;
+    bool HasNoMessages() const override { return !hasMessages_; }
+    void ShowList() override;
+
+    // Called with the page and the focus field name of a double-clicked row.
+    void SetNavigator(std::function<void(int page, const QString& field)> navigate) {
+        navigate_ = std::move(navigate);
+    }
+
+    QTableWidget* Grid() const { return grid_; }
+    void NavigateFromRow(int row);  // what a double click on `row` does
+
+  private:
+    QTableWidget* grid_ = nullptr;
+    bool hasMessages_ = false;
+    bool navigating_ = false;
+    std::function<void(int, const QString&)> navigate_;
+};
+
+}  // namespace tallwick::ui
