@@ -31,5 +31,6 @@ int RunBackup(const CommandContext& context);
 int RunGroups(const CommandContext& context);
 int RunExportNetwork(const CommandContext& context);
 int RunEncrypt(const CommandContext& context);
+int RunSummary(const CommandContext& context);
 
 }  // namespace tallwick::cli

@@ -26,6 +26,8 @@ constexpr const char* kUsage =
     "                  transfer the custom groupings\n"
     "  export-network [-o OUT.dat] [--plain PLAIN.txt]\n"
     "                  the encrypted report file for the network version (or its plain text)\n"
+    "  summary --by level|state|group:ID [--tables LIST] -o OUT.xlsx\n"
+    "                  the summary workbook from the template beside the program\n"
     "  encrypt SRC DST --key TEXT\n"
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
@@ -69,6 +71,7 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         if (command == "groups") return RunGroups(context);
         if (command == "export-network") return RunExportNetwork(context);
         if (command == "encrypt") return RunEncrypt(context);
+        if (command == "summary") return RunSummary(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;

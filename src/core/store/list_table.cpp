@@ -132,7 +132,24 @@ int ListTable::Compare(int column, int rowA, int rowB) const {
     return x < y ? -1 : (y < x ? 1 : 0);
 }
 
-RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames) {
+void ListTable::ReplaceRow(int row, const ListTable& source, int sourceRow) {
+    for (int c = 0; c < ColumnCount(); ++c) {
+        Column& column = columns_[c];
+        const Kind kind = source.KindAt(sourceRow, c);
+        column.kinds[row] = kind;
+        if (kind != Kind::Text) {
+            column.values[row] = source.columns_[c].values[sourceRow];
+            continue;
+        }
+        // The old text stays unused in the pool; edits are few against a list's size.
+        const std::string_view text = source.RawTextAt(sourceRow, c);
+        column.values[row] = static_cast<std::uint64_t>(column.texts.size()) << 32 | text.size();
+        column.texts.append(text);
+    }
+}
+
+RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames,
+                              std::optional<double> onlyCode) {
     std::map<std::string, std::string> viewColumns;  // lower-case name -> name as the view has it
     SQLite::Statement info(db, "SELECT name FROM pragma_table_info('view_data_all')");
     while (info.executeStep()) {
@@ -152,8 +169,10 @@ RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::strin
         sql += ", " + QuoteIdentifier(found->second);
         data.columnOf.push_back(next++);
     }
-    sql += " FROM view_data_all ORDER BY c901 ASC";
+    sql +=
+        onlyCode ? " FROM view_data_all WHERE c901 = ?" : " FROM view_data_all ORDER BY c901 ASC";
     SQLite::Statement query(db, sql);
+    if (onlyCode) query.bind(1, *onlyCode);
     data.table = ListTable::Read(query);
     return data;
 }

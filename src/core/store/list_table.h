@@ -4,6 +4,7 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,9 @@ class ListTable {
     // reads back the same (a code 100000000001 stays whole), empty cells as "".
     std::string TextAt(int row, int column) const;
 
+    // Puts row `sourceRow` of `source` (a table of the same columns) in place of row `row`.
+    void ReplaceRow(int row, const ListTable& source, int sourceRow);
+
     // Sort order of two rows in one column: empty cells first, then numbers by value, then texts
     // by code point. Negative, zero or positive like strcmp.
     int Compare(int column, int rowA, int rowB) const;
@@ -53,6 +57,8 @@ struct RecordListData {
     std::vector<int>
         columnOf;  // per requested name: its column in `table`, or -1 if the view lacks it
 };
-RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames);
+// With `onlyCode`, just the row of that code (none when it is not stored).
+RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames,
+                              std::optional<double> onlyCode = std::nullopt);
 
 }  // namespace tallwick

@@ -52,10 +52,10 @@ double CurrentCode(RecordListView& list) {
     return row >= 0 ? list.Model().CodeAt(row) : 0;
 }
 
-// After a write the list is re-read and returns to the record it was on; a modified record is
-// followed under its new code.
+// After a write the list shows the record as stored and returns to it; a record under a new code
+// (added or renumbered) needs the whole list re-read, a changed one only its row.
 void ReturnTo(RecordListView& list, double bookmark) {
-    list.RequeryKeepingRow();
+    if (!list.Model().RefreshRecord(bookmark)) list.RequeryKeepingRow();
     list.ReturnToCode(bookmark);
 }
 

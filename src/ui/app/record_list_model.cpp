@@ -10,7 +10,8 @@ namespace tallwick::ui {
 RecordListModel::RecordListModel(DatabaseSource database, QObject* parent)
     : QAbstractTableModel(parent), database_(std::move(database)) {}
 
-RecordListModel::Rows RecordListModel::ReadRows(const FieldDataArray& fields) {
+RecordListModel::Rows RecordListModel::ReadRows(const FieldDataArray& fields,
+                                                std::optional<double> onlyCode) {
     std::vector<std::string> names;
     std::vector<int> requested;  // model column of each name asked for
     for (size_t c = 0; c < fields.size(); ++c) {
@@ -18,7 +19,7 @@ RecordListModel::Rows RecordListModel::ReadRows(const FieldDataArray& fields) {
         names.push_back(fields[c].fieldName);
         requested.push_back(static_cast<int>(c));
     }
-    RecordListData data = ReadRecordList(database_(), names);
+    RecordListData data = ReadRecordList(database_(), names, onlyCode);
     Rows rows{std::move(data.table), std::vector<int>(fields.size(), -1)};
     for (size_t i = 0; i < requested.size(); ++i) rows.columnOf[requested[i]] = data.columnOf[i];
     return rows;
@@ -52,6 +53,16 @@ void RecordListModel::Requery() {
     rows_ = std::move(rows);
     SetOrder(SortedOrder(sortColumn_, sortOrder_));
     endResetModel();
+}
+
+bool RecordListModel::RefreshRecord(double code) {
+    const int row = RowOfCode(code);
+    if (row < 0) return false;
+    const Rows fresh = ReadRows(fields_, code);
+    if (fresh.table.RowCount() != 1) return false;
+    rows_.table.ReplaceRow(order_[row], fresh.table, 0);
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    return true;
 }
 
 double RecordListModel::CodeAt(int row) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "list_sort.h"
 #include "store/field_catalogue.h"
 #include "store/list_table.h"
@@ -28,6 +30,9 @@ class RecordListModel : public QAbstractTableModel {
     void Reload();
     // Re-reads the rows with the same columns and in the current sort order.
     void Requery();
+    // Re-reads the one row of a stored record in place, keeping the order; false when the list
+    // does not hold that code (a new or renumbered record needs Requery).
+    bool RefreshRecord(double code);
 
     int RowCount() const { return static_cast<int>(order_.size()); }
     double CodeAt(int row) const;
@@ -63,7 +68,7 @@ class RecordListModel : public QAbstractTableModel {
         std::vector<int> columnOf;  // per model column: its column in `table`, or -1
     };
 
-    Rows ReadRows(const FieldDataArray& fields);
+    Rows ReadRows(const FieldDataArray& fields, std::optional<double> onlyCode = std::nullopt);
     std::vector<int> SortedOrder(int column, Qt::SortOrder order) const;
     void SetOrder(std::vector<int> order);
 

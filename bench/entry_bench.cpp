@@ -1,0 +1,80 @@
+// The entry window on 100,000 stored records: loading a record into the form (moving to the
+// next record), and saving it with the whole rule table checked.
+#include "entry_window.h"
+#include "message_box.h"
+#include "record_generator.h"
+#include "record_list_model.h"
+#include "record_list_view.h"
+#include "registry.h"
+#include "store/connection.h"
+#include "store/database.h"
+
+#include <benchmark/benchmark.h>
+#include <QApplication>
+
+#include <filesystem>
+
+namespace {
+namespace fs = std::filesystem;
+using namespace tallwick;
+
+struct Fixture {
+    std::unique_ptr<SQLite::Database> db;
+    std::unique_ptr<ui::Registry> registry;
+    std::unique_ptr<ui::RecordListModel> model;
+    std::unique_ptr<ui::RecordListView> list;
+    std::unique_ptr<ui::EntryWindow> window;
+
+    Fixture() {
+        const fs::path folder = fs::temp_directory_path() / "tallwick-bench-entry";
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        fs::copy_file(TALLWICK_DELIVERED_DB, folder / kDatabaseFileName);
+        db = OpenExistingSqlite(folder / kDatabaseFileName);
+        bench::GenerateRecords(*db, 100'000);
+        registry =
+            std::make_unique<ui::Registry>(QString::fromStdString((folder / "bench.ini").string()));
+        model =
+            std::make_unique<ui::RecordListModel>([this]() -> SQLite::Database& { return *db; });
+        model->Reload();
+        list = std::make_unique<ui::RecordListView>(model.get());
+        window =
+            std::make_unique<ui::EntryWindow>([this]() -> SQLite::Database& { return *db; },
+                                              *registry, QString::fromStdString(folder.string()));
+        ui::Prompts().message = [](const QString&) {};
+        list->GoToRow(50'000);
+        window->Begin(false, *list);
+    }
+};
+
+Fixture& Shared() {
+    static Fixture fixture;
+    return fixture;
+}
+
+void BM_LoadNextRecord(benchmark::State& state) {
+    Fixture& f = Shared();
+    int direction = 2;  // next, then previous: stays in the middle of the list
+    for (auto _ : state) {
+        f.window->Navigate(direction);
+        direction = direction == 2 ? 1 : 2;
+    }
+}
+BENCHMARK(BM_LoadNextRecord)->Unit(benchmark::kMillisecond);
+
+void BM_SaveWithWholeRuleTable(benchmark::State& state) {
+    Fixture& f = Shared();
+    for (auto _ : state) benchmark::DoNotOptimize(f.window->Save());
+}
+BENCHMARK(BM_SaveWithWholeRuleTable)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,106 @@
+// tallwick-cli summary --by level|state|group:ID [--tables LIST] -o OUT.xlsx
+// The summary workbook from the template beside the program: one row per union level, reporting
+// state or item of a custom grouping on each chosen sheet (LIST: sheet numbers 1 to 27, comma
+// separated; all of them by default). The workbook's path is printed, the file is not opened.
+#include "command.h"
+#include "terminal_progress.h"
+
+#include "store/connection.h"
+#include "summary/summary_workbook.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace tallwick::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tallwick-cli summary --by level|state|group:ID [--tables LIST] -o OUT.xlsx\n"
+    "       LIST: sheet numbers 1 (the cover) to 27, comma separated; all by default\n";
+
+struct SummaryArguments {
+    summary::SummaryRequest request;
+    std::filesystem::path output;
+};
+
+std::optional<std::int64_t> ParseNumber(std::string_view text) {
+    std::int64_t value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool ParseGrouping(const std::string& text, summary::SummaryRequest& request) {
+    if (text == "level") {
+        request.grouping = summary::Grouping::Level;
+    } else if (text == "state") {
+        request.grouping = summary::Grouping::State;
+    } else if (text.starts_with("group:")) {
+        const auto id = ParseNumber(std::string_view(text).substr(6));
+        if (!id || *id < 0) return false;
+        request.grouping = summary::Grouping::Custom;
+        request.groupId = *id;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ParseTables(std::string_view list, summary::SummaryRequest& request) {
+    request.sheets.fill(false);
+    while (!list.empty()) {
+        const auto comma = list.find(',');
+        const auto number = ParseNumber(list.substr(0, comma));
+        if (!number || *number < 1 || *number > summary::kWorkbookSheets) return false;
+        request.sheets[static_cast<std::size_t>(*number - 1)] = true;
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return true;
+}
+
+std::optional<SummaryArguments> ParseArguments(const std::vector<std::string>& args) {
+    SummaryArguments parsed;
+    parsed.request.sheets.fill(true);
+    bool grouping = false;
+    for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+        const std::string& option = args[i];
+        const std::string& value = args[i + 1];
+        if (option == "--by") {
+            if (!ParseGrouping(value, parsed.request)) return std::nullopt;
+            grouping = true;
+        } else if (option == "--tables") {
+            if (!ParseTables(value, parsed.request)) return std::nullopt;
+        } else if (option == "-o") {
+            parsed.output = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (args.size() % 2 != 0 || !grouping || parsed.output.empty()) return std::nullopt;
+    return parsed;
+}
+
+}  // namespace
+
+int RunSummary(const CommandContext& context) {
+    const auto arguments = ParseArguments(context.args);
+    if (!arguments) {
+        context.err << kUsage;
+        return 2;
+    }
+    auto connection = DatabaseConnection::Open(context.programFolder);
+    TerminalProgress bar(context.err, context.progressOnTerminal);
+    const auto outcome = summary::WriteSummaryWorkbook(
+        connection.Db(), context.programFolder / summary::kSummaryTemplateName, arguments->request,
+        arguments->output, [&](const summary::SummaryProgressState& state) {
+            bar.Update(static_cast<std::uint64_t>(state.sheetsDone),
+                       static_cast<std::uint64_t>(state.sheetsTotal));
+        });
+    bar.Finish();
+    if (outcome == summary::SummaryOutcome::Written)
+        context.out << std::filesystem::absolute(arguments->output).string() << '\n';
+    return 0;
+}
+
+}  // namespace tallwick::cli
