@@ -7,6 +7,7 @@
 #include "entry_window.h"
 #include "exchange_commands.h"
 #include "group_bar.h"
+#include "group_list_dialog.h"
 #include "message_box.h"
 #include "options_dialog.h"
 #include "progress_window.h"
@@ -14,6 +15,7 @@
 #include "record_list_model.h"
 #include "record_list_view.h"
 #include "store/compaction.h"
+#include "summary_dialog.h"
 #include "two_bar_progress_window.h"
 
 #include <QDate>
@@ -132,6 +134,16 @@ void MainWindow::WireActions() {
     connect(a.check, &QAction::triggered, this, &MainWindow::CheckRecords);
     connect(a.checkSelected, &QAction::triggered, this, &MainWindow::CheckSelected);
     connect(a.about, &QAction::triggered, this, &MainWindow::ShowAbout);
+    connect(a.sum, &QAction::triggered, this, [this] {
+        SummaryDialog dialog(Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
+                             twoBarProgress_, this);
+        dialog.exec();
+    });
+    connect(a.group, &QAction::triggered, this, [this] {
+        GroupListDialog dialog(Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
+                               this);
+        dialog.exec();
+    });
     connect(a.fastImport, &QAction::triggered, this, [this] { ImportDataFileCommand(Exchange()); });
     connect(a.backup, &QAction::triggered, this, [this] { BackupDatabaseCommand(Exchange()); });
     connect(a.exportOffline, &QAction::triggered, this,
@@ -156,8 +168,7 @@ void MainWindow::UpdateActions() {
     a.remove->setEnabled(notEmpty);
     a.recordGrid->setEnabled(list_->IsListShown());
     // Commands whose windows are not part of the program yet stay visible but disabled.
-    for (QAction* pending :
-         {a.conditionSearch, a.sum, a.group, a.saveList, a.print, a.locate, a.search}) {
+    for (QAction* pending : {a.conditionSearch, a.saveList, a.print, a.locate, a.search}) {
         pending->setEnabled(false);
     }
 }
