@@ -277,7 +277,8 @@ TEST_F(SummaryWorkbookTest, ARecalculatingApplicationShowsTheTotals) {
     Run(Request(Grouping::Level, {2}));
     const std::string command =
         "cd '" + copy.Folder().string() + "' && soffice --headless -env:UserInstallation=file://" +
-        copy.Folder().string() + "/lo --convert-to csv summary.xlsx >/dev/null 2>&1";
+        copy.Folder().string() +
+        "/lo --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' summary.xlsx >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::ifstream csv(copy.Folder() / "summary.csv");
     std::string line;

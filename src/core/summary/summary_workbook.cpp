@@ -7,6 +7,8 @@
 
 #include <SQLiteCpp/Statement.h>
 
+#include <optional>
+
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
@@ -93,12 +95,64 @@ double WholeAverage(SQLite::Database& db, const char* statement) {
     return query.executeStep() && !query.getColumn(0).isNull() ? query.getColumn(0).getDouble() : 0;
 }
 
-void FillByCode(SQLite::Database& db, SheetFiller& filler, int number, Grouping grouping) {
+// The sums of every dt_data sheet by level or state, computed in one pass over the records into
+// a temporary table: reading 100,000 wide rows once instead of once per sheet.
+class CombinedSums {
+  public:
+    CombinedSums(SQLite::Database& db, Grouping grouping,
+                 const std::array<bool, kWorkbookSheets>& sheets)
+        : db_(db),
+          column_(grouping == Grouping::Level ? "c904" : "c907"),
+          codeTable_(grouping == Grouping::Level ? "CT_LevelCode" : "ct_state") {
+        std::string aggregates;
+        for (int number = 2; number <= 26; ++number) {
+            if (!sheets[static_cast<std::size_t>(number - 1)]) continue;
+            const std::string& list = SheetNumber(number).selectList;
+            aggregates += "," + list.substr(0, list.find(" from dt_data where c901>0"));
+        }
+        db_.exec("DROP TABLE IF EXISTS temp.summary_sums");
+        if (aggregates.empty()) return;
+        db_.exec("CREATE TEMP TABLE summary_sums AS SELECT " + column_ + aggregates +
+                 " FROM dt_data WHERE c901>0 GROUP BY " + column_);
+        ready_ = true;
+    }
+    ~CombinedSums() {
+        try {
+            db_.exec("DROP TABLE IF EXISTS temp.summary_sums");
+        } catch (...) {
+        }
+    }
+    CombinedSums(const CombinedSums&) = delete;
+    CombinedSums& operator=(const CombinedSums&) = delete;
+
+    // The statement of one sheet in the shape of LevelStatement / StateStatement; empty for the
+    // sheet that also reads dt_data1.
+    std::string SheetStatement(int number) const {
+        if (!ready_ || number == 27) return {};
+        std::string columns;
+        for (const std::string& alias : SheetNumber(number).aliases)
+            columns += ",sum_table." + alias;
+        return "select code.name,sum_table." + column_ + columns + " from " + codeTable_ +
+               " code left join temp.summary_sums sum_table on code.id = sum_table." + column_ +
+               " order by code.sequence desc";
+    }
+
+  private:
+    SQLite::Database& db_;
+    std::string column_;
+    std::string codeTable_;
+    bool ready_ = false;
+};
+
+void FillByCode(SQLite::Database& db, SheetFiller& filler, int number, Grouping grouping,
+                const CombinedSums& sums) {
     const bool level = grouping == Grouping::Level;
     const auto columns = static_cast<std::uint64_t>(SheetNumber(number).aliases.size());
     filler.Begin(CountRows(db, level ? "CT_LevelCode" : "ct_state") * columns);
 
-    SQLite::Statement query(db, level ? LevelStatement(number) : StateStatement(number));
+    std::string statement = sums.SheetStatement(number);
+    if (statement.empty()) statement = level ? LevelStatement(number) : StateStatement(number);
+    SQLite::Statement query(db, statement);
     int rows = 0;
     while (query.executeStep()) filler.WriteRow(static_cast<std::size_t>(++rows), query);
     filler.Target().AutoFitColumn(1);
@@ -146,7 +200,12 @@ SummaryOutcome WriteSummaryWorkbook(SQLite::Database& db, const std::filesystem:
     }
 
     std::vector<GroupItem> items;
-    if (request.grouping == Grouping::Custom) items = ReadGroupItemsReversed(db, request.groupId);
+    std::optional<CombinedSums> sums;
+    if (request.grouping == Grouping::Custom) {
+        items = ReadGroupItemsReversed(db, request.groupId);
+    } else {
+        sums.emplace(db, request.grouping, request.sheets);
+    }
 
     SummaryProgressState state{0, ticked, 0, 0};
     if (progress) progress(state);
@@ -158,7 +217,7 @@ SummaryOutcome WriteSummaryWorkbook(SQLite::Database& db, const std::filesystem:
             if (request.grouping == Grouping::Custom)
                 FillByItems(db, filler, number, items);
             else
-                FillByCode(db, filler, number, request.grouping);
+                FillByCode(db, filler, number, request.grouping, *sums);
         }
         ++state.sheetsDone;
         if (progress) progress(state);
