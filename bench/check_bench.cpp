@@ -20,14 +20,8 @@ using namespace tallwick;
 const fs::path& Folder(std::int64_t records) {
     static std::map<std::int64_t, fs::path> folders;
     auto& folder = folders[records];
-    if (folder.empty()) {
-        folder = fs::temp_directory_path() / ("tallwick-bench-check-" + std::to_string(records));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        fs::copy_file(TALLWICK_DELIVERED_DB, folder / kDatabaseFileName);
-        auto connection = DatabaseConnection::Open(folder);
-        bench::GenerateRecords(connection.Db(), records);
-    }
+    if (folder.empty())
+        folder = bench::MakeGeneratedFolder("check-" + std::to_string(records), records);
     return folder;
 }
 

@@ -17,12 +17,8 @@ constexpr std::int64_t kRecords = 100'000;
 // One generated database, made once per process, every record clean so the gate passes.
 const fs::path& Folder() {
     static const fs::path folder = [] {
-        const fs::path path = fs::temp_directory_path() / "tallwick-bench-network-report";
-        fs::remove_all(path);
-        fs::create_directories(path);
-        fs::copy_file(TALLWICK_DELIVERED_DB, path / kDatabaseFileName);
+        const fs::path path = bench::MakeGeneratedFolder("network-report", kRecords);
         auto connection = DatabaseConnection::Open(path);
-        bench::GenerateRecords(connection.Db(), kRecords);
         connection.Db().exec("UPDATE dt_data SET RecordState = 1");
         return path;
     }();

@@ -1,5 +1,8 @@
 #include "record_generator.h"
 
+#include "store/connection.h"
+#include "store/database.h"
+
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
@@ -104,6 +107,17 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
         insertSecond.reset();
     }
     transaction.commit();
+}
+
+std::filesystem::path MakeGeneratedFolder(const std::string& name, std::int64_t count) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("tallwick-bench-" + name);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::copy_file(TALLWICK_DELIVERED_DB, folder / kDatabaseFileName);
+    auto db = OpenExistingSqlite(folder / kDatabaseFileName);
+    GenerateRecords(*db, count);
+    return folder;
 }
 
 }  // namespace tallwick::bench

@@ -3,6 +3,8 @@
 #include <SQLiteCpp/Database.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
 
 namespace tallwick::bench {
 
@@ -10,5 +12,9 @@ namespace tallwick::bench {
 // transaction: codes from 100000000001 up in steps of 7, all levels, real regions, mixed record
 // states, 5 % not reporting, and about one record in ten with a few wrong values.
 void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t seed = 2018);
+
+// A fresh program folder "<temp>/tallwick-bench-<name>" holding a copy of the delivered database
+// with `count` generated records; whatever the folder held before is removed.
+std::filesystem::path MakeGeneratedFolder(const std::string& name, std::int64_t count);
 
 }  // namespace tallwick::bench

@@ -13,15 +13,7 @@ namespace fs = std::filesystem;
 
 // One prepared folder per process: building 100,000 records takes longer than what we measure.
 const fs::path& LargeDatabaseFolder() {
-    static const fs::path folder = [] {
-        fs::path dir = fs::temp_directory_path() / "tallwick-bench-store";
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        fs::copy_file(TALLWICK_DELIVERED_DB, dir / tallwick::kDatabaseFileName);
-        auto connection = tallwick::DatabaseConnection::Open(dir);
-        tallwick::bench::GenerateRecords(connection.Db(), 100'000);
-        return dir;
-    }();
+    static const fs::path folder = tallwick::bench::MakeGeneratedFolder("store", 100'000);
     return folder;
 }
 

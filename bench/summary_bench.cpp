@@ -20,12 +20,8 @@ const fs::path& Folder(std::int64_t records) {
     static std::map<std::int64_t, fs::path> folders;
     auto& folder = folders[records];
     if (folder.empty()) {
-        folder = fs::temp_directory_path() / ("tallwick-bench-summary-" + std::to_string(records));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        fs::copy_file(TALLWICK_DELIVERED_DB, folder / kDatabaseFileName);
+        folder = bench::MakeGeneratedFolder("summary-" + std::to_string(records), records);
         auto connection = DatabaseConnection::Open(folder);
-        bench::GenerateRecords(connection.Db(), records);
         connection.Db().exec("INSERT INTO ct_group (id, Name, orderstr) VALUES (1, 'b', 'id ASC')");
         const std::int64_t width = records * 7 / 20 + 1;
         for (int i = 0; i < 20; ++i) {
