@@ -32,5 +32,7 @@ int RunGroups(const CommandContext& context);
 int RunExportNetwork(const CommandContext& context);
 int RunEncrypt(const CommandContext& context);
 int RunSummary(const CommandContext& context);
+int RunQuery(const CommandContext& context);
+int RunExportList(const CommandContext& context);
 
 }  // namespace tallwick::cli

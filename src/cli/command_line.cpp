@@ -28,6 +28,10 @@ constexpr const char* kUsage =
     "                  the encrypted report file for the network version (or its plain text)\n"
     "  summary --by level|state|group:ID [--tables LIST] -o OUT.xlsx\n"
     "                  the summary workbook from the template beside the program\n"
+    "  query (FIELD | --codes) OP NUMBER [and|or OP NUMBER] [--xlsx OUT] [--mdb OUT]\n"
+    "                  the records of an indicator or code range condition, and their export\n"
+    "  export-list [--range LOW HIGH | --group-item ID] [--tables LIST] -o OUT.xlsx\n"
+    "                  the data list of the chosen survey tables\n"
     "  encrypt SRC DST --key TEXT\n"
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
@@ -72,6 +76,8 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         if (command == "export-network") return RunExportNetwork(context);
         if (command == "encrypt") return RunEncrypt(context);
         if (command == "summary") return RunSummary(context);
+        if (command == "query") return RunQuery(context);
+        if (command == "export-list") return RunExportList(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;

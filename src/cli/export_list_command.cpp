@@ -1,0 +1,157 @@
+// tallwick-cli export-list [--range LOW HIGH | --group-item ID] [--tables LIST] -o OUT.xlsx
+// The data list: one row per record with the cover fields and the fields of the chosen survey
+// tables (LIST: table lines 1 to 13, comma separated; by default the ticks of exporttable.qd
+// beside the program), for all records, a range of unit codes or a custom grouping item.
+#include "command.h"
+#include "terminal_progress.h"
+
+#include "common/file_io.h"
+#include "common/user_error.h"
+#include "query/data_list.h"
+#include "query/export_messages.h"
+#include "query/result_columns.h"
+#include "query/result_workbook.h"
+#include "store/connection.h"
+#include "summary/table_list.h"
+
+#include <SQLiteCpp/Statement.h>
+
+#include <charconv>
+#include <ctime>
+#include <optional>
+#include <ostream>
+
+namespace tallwick::cli {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tallwick-cli export-list [--range LOW HIGH | --group-item ID] [--tables LIST] -o "
+    "OUT.xlsx\n"
+    "       LIST: table lines 1 to 13, comma separated; the ticks of exporttable.qd by default\n";
+
+constexpr const char* kExportTableFile = "exporttable.qd";
+
+struct ListArguments {
+    std::optional<std::pair<std::string, std::string>> range;
+    std::optional<std::int64_t> groupItem;
+    std::optional<std::array<bool, 13>> tables;
+    std::filesystem::path output;
+};
+
+std::optional<std::int64_t> ParseNumber(std::string_view text) {
+    std::int64_t value = 0;
+    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::array<bool, 13>> ParseTables(std::string_view list) {
+    std::array<bool, 13> ticked{};
+    while (!list.empty()) {
+        const auto comma = list.find(',');
+        const auto number = ParseNumber(list.substr(0, comma));
+        if (!number || *number < 1 || *number > 13) return std::nullopt;
+        ticked[static_cast<std::size_t>(*number - 1)] = true;
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    }
+    return ticked;
+}
+
+std::optional<ListArguments> ParseArguments(const std::vector<std::string>& args) {
+    ListArguments parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--range" && i + 2 < args.size()) {
+            parsed.range.emplace(args[i + 1], args[i + 2]);
+            i += 2;
+        } else if (args[i] == "--group-item" && hasValue) {
+            parsed.groupItem = ParseNumber(args[++i]);
+            if (!parsed.groupItem) return std::nullopt;
+        } else if (args[i] == "--tables" && hasValue) {
+            parsed.tables = ParseTables(args[++i]);
+            if (!parsed.tables) return std::nullopt;
+        } else if (args[i] == "-o" && hasValue) {
+            parsed.output = args[++i];
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (parsed.output.empty() || (parsed.range && parsed.groupItem)) return std::nullopt;
+    return parsed;
+}
+
+// The first 13 lines of exporttable.qd: a line counts when it is ticked (or grey).
+std::array<bool, 13> SavedTicks(const std::filesystem::path& file) {
+    std::array<bool, 13> ticked{};
+    if (!std::filesystem::exists(file)) return ticked;
+    const auto bytes = ReadWholeFile(file);
+    const auto lines = summary::ParseTableList(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    for (std::size_t i = 0; i < lines.size() && i < ticked.size(); ++i)
+        ticked[i] = lines[i].tick != 0;
+    return ticked;
+}
+
+query::DataListQueries GroupItemQueries(SQLite::Database& db, const query::DataListColumns& columns,
+                                        std::int64_t id) {
+    SQLite::Statement item(db,
+                           "SELECT LowBoundary, HighBoundary, LowSymbol, HighSymbol FROM "
+                           "DT_GroupItem WHERE id = ?");
+    item.bind(1, id);
+    if (!item.executeStep()) throw UserError(query::kGroupItemInvalid);
+    return query::GroupItemQueries(columns, item.getColumn(0).getDouble(),
+                                   item.getColumn(1).getDouble(), item.getColumn(2).getString(),
+                                   item.getColumn(3).getString());
+}
+
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y/%m/%d", &local);
+    return text;
+}
+
+}  // namespace
+
+int RunExportList(const CommandContext& context) {
+    const auto arguments = ParseArguments(context.args);
+    if (!arguments) {
+        context.err << kUsage;
+        return 2;
+    }
+    auto connection = DatabaseConnection::Open(context.programFolder);
+    SQLite::Database& db = connection.Db();
+    const query::DataListColumns columns = query::BuildDataListColumns(
+        db, arguments->tables ? *arguments->tables
+                              : SavedTicks(context.programFolder / kExportTableFile));
+    const query::DataListQueries queries =
+        arguments->range
+            ? query::CodeRangeQueries(columns, arguments->range->first, arguments->range->second)
+        : arguments->groupItem ? GroupItemQueries(db, columns, *arguments->groupItem)
+                               : query::AllRecordsQueries(columns);
+
+    SQLite::Statement main(db, queries.main);
+    FieldDataArray descriptions = query::DescribeColumns(main);
+    const std::size_t firstCount = descriptions.size();
+    const query::WorkbookRequest request{connection.ReadDatabaseLabel() + "数据列表", Today(),
+                                         arguments->output};
+    TerminalProgress bar(context.err, context.progressOnTerminal);
+    const auto progress = [&](std::uint64_t done, std::uint64_t total) { bar.Update(done, total); };
+    std::filesystem::path written;
+    if (queries.second.empty()) {
+        written = query::ExportResultWorkbook(db, queries.main, descriptions, request, progress);
+    } else {
+        SQLite::Statement second(db, queries.second);
+        for (auto& column : query::DescribeColumns(second)) descriptions.push_back(column);
+        written = query::ExportPairedResultWorkbook(db, queries.main, queries.second, firstCount,
+                                                    descriptions, request, progress);
+    }
+    bar.Finish();
+    context.out << query::WorkbookExportedMessage(written) << '\n';
+    return 0;
+}
+
+}  // namespace tallwick::cli
