@@ -3,6 +3,7 @@
 #include "about_dialog.h"
 #include "check_dialog.h"
 #include "column_chooser_dialog.h"
+#include "data_list_dialog.h"
 #include "delete_dialog.h"
 #include "entry_window.h"
 #include "exchange_commands.h"
@@ -11,6 +12,7 @@
 #include "message_box.h"
 #include "options_dialog.h"
 #include "progress_window.h"
+#include "query_search_dialogs.h"
 #include "question_dialog.h"
 #include "record_list_model.h"
 #include "record_list_view.h"
@@ -144,6 +146,15 @@ void MainWindow::WireActions() {
                                this);
         dialog.exec();
     });
+    connect(a.saveList, &QAction::triggered, this, [this] {
+        DataListDialog dialog(Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
+                              state_.databaseLabel, registry_, progress_, this);
+        dialog.exec();
+    });
+    connect(a.locate, &QAction::triggered, this, [this] {
+        LocateDialog dialog(Connection().Db(), *list_, this);
+        dialog.exec();
+    });
     connect(a.fastImport, &QAction::triggered, this, [this] { ImportDataFileCommand(Exchange()); });
     connect(a.backup, &QAction::triggered, this, [this] { BackupDatabaseCommand(Exchange()); });
     connect(a.exportOffline, &QAction::triggered, this,
@@ -166,9 +177,11 @@ void MainWindow::UpdateActions() {
     const auto& a = actions_;
     a.modify->setEnabled(notEmpty);
     a.remove->setEnabled(notEmpty);
+    a.locate->setEnabled(notEmpty);
     a.recordGrid->setEnabled(list_->IsListShown());
     // Commands whose windows are not part of the program yet stay visible but disabled.
-    for (QAction* pending : {a.conditionSearch, a.saveList, a.print, a.locate, a.search}) {
+    // The two searches wait for the result list window; their dialogs are built.
+    for (QAction* pending : {a.conditionSearch, a.print, a.search}) {
         pending->setEnabled(false);
     }
 }
