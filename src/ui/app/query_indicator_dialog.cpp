@@ -4,7 +4,7 @@
 #include "message_box.h"
 #include "query/condition_error.h"
 #include "query/indicator_condition.h"
-#include "query_indicator_lists.h"
+#include "query/indicator_lists.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -64,7 +64,7 @@ IndicatorPickerDialog::IndicatorPickerDialog(SQLite::Database& db, QWidget* pare
     cancel->setObjectName(QStringLiteral("tbCancel"));
 
     std::vector<std::string> names;
-    for (const SheetEntry& sheet : ReadIndicatorSheets(db_)) {
+    for (const query::SheetEntry& sheet : query::ReadIndicatorSheets(db_)) {
         sheetIds_.push_back(sheet.codeId);
         names.push_back(sheet.name);
     }
@@ -94,7 +94,7 @@ IndicatorPickerDialog::IndicatorPickerDialog(SQLite::Database& db, QWidget* pare
 }
 
 void IndicatorPickerDialog::FillIndicators(int sheetId) {
-    FillList(indicators_, ReadSheetIndicators(db_, sheetId));
+    FillList(indicators_, query::ReadSheetIndicators(db_, sheetId));
 }
 
 void IndicatorPickerDialog::Choose() {

@@ -1,8 +1,8 @@
-#include "query_indicator_lists.h"
+#include "query/indicator_lists.h"
 
 #include <SQLiteCpp/Statement.h>
 
-namespace tallwick::ui {
+namespace tallwick::query {
 
 std::vector<SheetEntry> ReadIndicatorSheets(SQLite::Database& db) {
     std::vector<SheetEntry> sheets;
@@ -22,4 +22,4 @@ std::vector<std::string> ReadSheetIndicators(SQLite::Database& db, int sheetId) 
     return fields;
 }
 
-}  // namespace tallwick::ui
+}  // namespace tallwick::query

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace tallwick::ui {
+namespace tallwick::query {
 
-// The indicator picker's two lists. No Qt here, so the reads can move into core unchanged.
+// The indicator picker's two lists: the survey sheets and the indicators of one sheet.
 struct SheetEntry {
     int codeId = 0;
     std::string name;
@@ -19,4 +19,4 @@ std::vector<SheetEntry> ReadIndicatorSheets(SQLite::Database& db);
 // The stored field names of one sheet's indicators, in catalogue order.
 std::vector<std::string> ReadSheetIndicators(SQLite::Database& db, int sheetId);
 
-}  // namespace tallwick::ui
+}  // namespace tallwick::query
