@@ -169,35 +169,9 @@ void IndicatorQueryDialog::Search() {
     search.number1 = number1_->text().toStdString();
     search.op2 = static_cast<query::Comparison>(std::max(lc3_->code(), 0));
     search.number2 = number2_->text().toStdString();
-    std::string condition;
-    try {
-        condition = query::BuildIndicatorCondition(search);
-    } catch (const query::ConditionError& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
-        switch (error.Focus()) {
-            case query::ConditionFocus::Field:
-                field_->setFocus();
-                break;
-            case query::ConditionFocus::Operator1:
-                lc1_->setFocus();
-                break;
-            case query::ConditionFocus::Operator2:
-                lc3_->setFocus();
-                break;
-            case query::ConditionFocus::Number2:
-                number2_->setFocus();
-                break;
-            default:
-                number1_->setFocus();
-                break;
-        }
-        return;
-    }
-    try {
-        ShowResultsKeepingRecord(list_, openResults_, condition);
-    } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
-    }
+    SearchWithCondition(
+        this, {field_, lc1_, number1_, lc3_, number2_},
+        [&search] { return query::BuildIndicatorCondition(search); }, list_, openResults_);
 }
 
 }  // namespace tallwick::ui

@@ -110,6 +110,41 @@ void ShowResultsKeepingRecord(RecordListView& list, const ResultListOpener& open
     }
 }
 
+void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,
+                         const std::function<std::string()>& build, RecordListView& list,
+                         const ResultListOpener& openResults) {
+    std::string condition;
+    try {
+        condition = build();
+    } catch (const ConditionError& error) {
+        ShowMessage(QString::fromUtf8(error.what()), dialog);
+        QWidget* target = controls.number1;
+        switch (error.Focus()) {
+            case ConditionFocus::Field:
+                if (controls.field) target = controls.field;
+                break;
+            case ConditionFocus::Operator1:
+                target = controls.operator1;
+                break;
+            case ConditionFocus::Operator2:
+                target = controls.operator2;
+                break;
+            case ConditionFocus::Number2:
+                target = controls.number2;
+                break;
+            default:
+                break;
+        }
+        if (target) target->setFocus();
+        return;
+    }
+    try {
+        ShowResultsKeepingRecord(list, openResults, condition);
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(error.what()), dialog);
+    }
+}
+
 CodeRangeSearchDialog::CodeRangeSearchDialog(RecordListView& list, ResultListOpener openResults,
                                              QWidget* parent)
     : QDialog(parent),
@@ -161,33 +196,9 @@ void CodeRangeSearchDialog::Search() {
         lc2_->code() == static_cast<int>(Connector::Or) ? Connector::Or : Connector::And;
     search.op2 = static_cast<Comparison>(std::max(lc3_->code(), 0));
     search.number2 = Text(number2_);
-    std::string condition;
-    try {
-        condition = query::BuildCodeRangeCondition(search);
-    } catch (const ConditionError& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
-        switch (error.Focus()) {
-            case ConditionFocus::Operator1:
-                lc1_->setFocus();
-                break;
-            case ConditionFocus::Operator2:
-                lc3_->setFocus();
-                break;
-            case ConditionFocus::Number2:
-                number2_->setFocus();
-                break;
-            default:
-                number1_->setFocus();
-                break;
-        }
-        return;
-    }
-
-    try {
-        ShowResultsKeepingRecord(list_, openResults_, condition);
-    } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
-    }
+    SearchWithCondition(
+        this, {nullptr, lc1_, number1_, lc3_, number2_},
+        [&search] { return query::BuildCodeRangeCondition(search); }, list_, openResults_);
 }
 
 LocateDialog::LocateDialog(SQLite::Database& db, RecordListView& list, QWidget* parent)

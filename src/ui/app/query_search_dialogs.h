@@ -25,6 +25,22 @@ using ResultListOpener = std::function<void(const std::string& condition)>;
 void ShowResultsKeepingRecord(RecordListView& list, const ResultListOpener& openResults,
                               const std::string& condition);
 
+// Where a refused condition sends the focus; `field` may be null when the dialog has none.
+struct ConditionControls {
+    QWidget* field = nullptr;
+    QWidget* operator1 = nullptr;
+    QWidget* number1 = nullptr;
+    QWidget* operator2 = nullptr;
+    QWidget* number2 = nullptr;
+};
+
+// The search of both query dialogs: builds the condition with `build`; a refused input is shown
+// and its control focused, otherwise the results open (ShowResultsKeepingRecord), an error there
+// shown as a message.
+void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,
+                         const std::function<std::string()>& build, RecordListView& list,
+                         const ResultListOpener& openResults);
+
 // A picker of the comparison operators "=", ">", "<", ">=", "<=" (codes 1 to 5), with no code.
 CodePickerBox* NewOperatorPicker(const QString& objectName);
 // Puts the operator with `code` into the picker.
