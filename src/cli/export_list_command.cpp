@@ -5,14 +5,13 @@
 #include "command.h"
 #include "terminal_progress.h"
 
-#include "common/file_io.h"
 #include "common/user_error.h"
 #include "query/data_list.h"
+#include "query/data_list_settings.h"
 #include "query/export_messages.h"
 #include "query/result_columns.h"
 #include "query/result_workbook.h"
 #include "store/connection.h"
-#include "summary/table_list.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -28,8 +27,6 @@ constexpr const char* kUsage =
     "usage: tallwick-cli export-list [--range LOW HIGH | --group-item ID] [--tables LIST] -o "
     "OUT.xlsx\n"
     "       LIST: table lines 1 to 13, comma separated; the ticks of exporttable.qd by default\n";
-
-constexpr const char* kExportTableFile = "exporttable.qd";
 
 struct ListArguments {
     std::optional<std::pair<std::string, std::string>> range;
@@ -82,27 +79,11 @@ std::optional<ListArguments> ParseArguments(const std::vector<std::string>& args
 }
 
 // The first 13 lines of exporttable.qd: a line counts when it is ticked (or grey).
-std::array<bool, 13> SavedTicks(const std::filesystem::path& file) {
-    std::array<bool, 13> ticked{};
-    if (!std::filesystem::exists(file)) return ticked;
-    const auto bytes = ReadWholeFile(file);
-    const auto lines = summary::ParseTableList(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    for (std::size_t i = 0; i < lines.size() && i < ticked.size(); ++i)
-        ticked[i] = lines[i].tick != 0;
-    return ticked;
-}
-
-query::DataListQueries GroupItemQueries(SQLite::Database& db, const query::DataListColumns& columns,
-                                        std::int64_t id) {
-    SQLite::Statement item(db,
-                           "SELECT LowBoundary, HighBoundary, LowSymbol, HighSymbol FROM "
-                           "DT_GroupItem WHERE id = ?");
-    item.bind(1, id);
-    if (!item.executeStep()) throw UserError(query::kGroupItemInvalid);
-    return query::GroupItemQueries(columns, item.getColumn(0).getDouble(),
-                                   item.getColumn(1).getDouble(), item.getColumn(2).getString(),
-                                   item.getColumn(3).getString());
+query::DataListQueries ItemQueries(SQLite::Database& db, const query::DataListColumns& columns,
+                                   std::int64_t id) {
+    const auto item = query::FindDataListGroupItem(db, id);
+    if (!item) throw UserError(query::kGroupItemInvalid);
+    return query::GroupItemQueries(columns, *item);
 }
 
 std::string Today() {
@@ -126,11 +107,12 @@ int RunExportList(const CommandContext& context) {
     SQLite::Database& db = connection.Db();
     const query::DataListColumns columns = query::BuildDataListColumns(
         db, arguments->tables ? *arguments->tables
-                              : SavedTicks(context.programFolder / kExportTableFile));
+                              : query::TickedDataListTables(query::ReadDataListTables(
+                                    context.programFolder / query::kDataListTableFileName)));
     const query::DataListQueries queries =
         arguments->range
             ? query::CodeRangeQueries(columns, arguments->range->first, arguments->range->second)
-        : arguments->groupItem ? GroupItemQueries(db, columns, *arguments->groupItem)
+        : arguments->groupItem ? ItemQueries(db, columns, *arguments->groupItem)
                                : query::AllRecordsQueries(columns);
 
     SQLite::Statement main(db, queries.main);

@@ -115,7 +115,7 @@ IndicatorQueryDialog::IndicatorQueryDialog(SQLite::Database& db, RecordListView&
       number1_(NewNumberBox(QStringLiteral("Number1"))),
       lc3_(NewOperatorPicker(QStringLiteral("lc3"))),
       number2_(NewNumberBox(QStringLiteral("Number2"))),
-      search_(new QPushButton(QStringLiteral("查  找"))) {
+      search_(NewButton(QStringLiteral("查  找"), QStringLiteral("tbSum"))) {
     setWindowTitle(QStringLiteral("指标查询"));
     field_->setObjectName(QStringLiteral("DataField"));
     connect(field_, &CodePickerBox::dropDownRequested, this, &IndicatorQueryDialog::PickIndicator);
@@ -131,11 +131,7 @@ IndicatorQueryDialog::IndicatorQueryDialog(SQLite::Database& db, RecordListView&
     line->addWidget(lc3_);
     line->addWidget(number2_);
 
-    search_->setObjectName(QStringLiteral("tbSum"));
-    search_->setAutoDefault(false);
-    auto* back = new QPushButton(QStringLiteral("返  回"));
-    back->setObjectName(QStringLiteral("tbReturn"));
-    back->setAutoDefault(false);
+    auto* back = NewButton(QStringLiteral("返  回"), QStringLiteral("tbReturn"));
     connect(search_, &QPushButton::clicked, this, &IndicatorQueryDialog::Search);
     connect(back, &QPushButton::clicked, this, &QDialog::reject);
     auto* buttons = new QHBoxLayout;

@@ -66,13 +66,6 @@ QLineEdit* NewDigitBox(const QString& name) {
     return box;
 }
 
-QPushButton* NewButton(const QString& text, const QString& name) {
-    auto* button = new QPushButton(text);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 std::string Text(const QLineEdit* box) {
     return box->text().toStdString();
 }
@@ -108,6 +101,13 @@ void ShowResultsKeepingRecord(RecordListView& list, const ResultListOpener& open
     } catch (const std::exception&) {
         // The list keeps what it showed; the search itself is done.
     }
+}
+
+QPushButton* NewButton(const QString& text, const QString& name) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    return button;
 }
 
 void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,

@@ -41,6 +41,9 @@ void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,
                          const std::function<std::string()>& build, RecordListView& list,
                          const ResultListOpener& openResults);
 
+// A dialog button that Enter in a box does not press.
+QPushButton* NewButton(const QString& text, const QString& objectName);
+
 // A picker of the comparison operators "=", ">", "<", ">=", "<=" (codes 1 to 5), with no code.
 CodePickerBox* NewOperatorPicker(const QString& objectName);
 // Puts the operator with `code` into the picker.
