@@ -88,17 +88,10 @@ std::string Today(const char* format) {
 
 // The result list's visible catalogue columns, titled as its grid shows them.
 FieldDataArray VisibleColumns(SQLite::Database& db, const std::string& sql) {
-    SQLite::Statement statement(db, sql);
-    FieldDataArray columns;
-    for (FieldData column : ReadListColumns(db)) {
-        if (!column.visible) continue;
-        const int index = statement.getColumnIndex(column.fieldName.c_str());
-        column.typeText = query::SqlTypeText(query::DeclaredType(statement, index));
-        column.width = 0;
-        column.selected = true;
-        columns.push_back(std::move(column));
-    }
-    return columns;
+    std::vector<query::ShownColumn> shown;
+    for (const FieldData& column : ReadListColumns(db))
+        if (column.visible) shown.push_back({column.fieldName, column.title});
+    return query::ShownColumnsForExport(db, sql, shown);
 }
 
 }  // namespace

@@ -32,9 +32,9 @@ inline std::vector<std::string> Rows(SQLite::Database& db, const std::string& ta
     std::string expression;
     for (const auto& column : columns)
         expression +=
-            (expression.empty() ? "" : " || '|' || ") + ("quote(" + exchange::Quoted(column) + ")");
+            (expression.empty() ? "" : " || '|' || ") + ("quote(" + QuoteIdentifier(column) + ")");
     SQLite::Statement query(
-        db, "SELECT " + expression + " FROM " + exchange::Quoted(table) + " ORDER BY " + order);
+        db, "SELECT " + expression + " FROM " + QuoteIdentifier(table) + " ORDER BY " + order);
     std::vector<std::string> rows;
     while (query.executeStep()) rows.push_back(query.getColumn(0).getString());
     return rows;

@@ -6,6 +6,8 @@
 #include "delete_dialog.h"
 #include "group_bar.h"
 #include "message_box.h"
+#include "query_result_list.h"
+#include "query_search_dialogs.h"
 #include "record_generator.h"
 #include "record_list_model.h"
 #include "record_list_view.h"
@@ -14,6 +16,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -104,8 +107,8 @@ class MainWindowTest : public QObject {
         for (QAction* needsRecord : {a.modify, a.remove, a.locate, a.search, a.print}) {
             QVERIFY2(!needsRecord->isEnabled(), qPrintable(needsRecord->text()));
         }
-        for (QAction* always :
-             {a.check, a.checkSelected, a.compress, a.options, a.recordGrid, a.about}) {
+        for (QAction* always : {a.check, a.checkSelected, a.compress, a.options, a.recordGrid,
+                                a.about, a.conditionSearch}) {
             QVERIFY2(always->isEnabled(), qPrintable(always->text()));
         }
         // Ctrl+L and Ctrl+F do nothing; Delete on the list still opens the delete dialog.
@@ -135,6 +138,32 @@ class MainWindowTest : public QObject {
                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(list.viewport(), &down);
         QCOMPARE(list.CurrentRow(), 6);
+    }
+
+    void theCodeRangeSearchShowsItsResultListAndReturnsToTheRecord() {
+        auto window = Open(10);
+        window->UpdateActions();
+        QVERIFY(window->Actions().search->isEnabled());
+        window->List().GoToRow(7);
+        const double current = window->ListModel().CodeAt(7);
+        const double fifth = window->ListModel().CodeAt(4);
+        int listed = -1;
+        QTimer::singleShot(0, [&] {
+            auto* search = qobject_cast<CodeRangeSearchDialog*>(QApplication::activeModalWidget());
+            if (!search) return;
+            SetOperator(search->operator1Box(), 4);  // >=
+            search->number1Box()->setText(QString::number(fifth, 'f', 0));
+            QTimer::singleShot(0, [&] {
+                auto* results = qobject_cast<QueryResultList*>(QApplication::activeModalWidget());
+                if (results) listed = results->model()->RowCount();
+                if (results) results->reject();
+                search->reject();
+            });
+            search->searchButton()->click();
+        });
+        window->Actions().search->trigger();
+        QCOMPARE(listed, 6);
+        QCOMPARE(window->ListModel().CodeAt(window->List().CurrentRow()), current);
     }
 
     void compactionTwiceReportsSuccessAndReturnsToTheFirstRow() {

@@ -1,4 +1,5 @@
 #include "exchange/attached_file.h"
+#include "store/database.h"
 
 #include "common/ascii.h"
 
@@ -11,30 +12,21 @@ namespace tallwick::exchange {
 AttachedFile::AttachedFile(SQLite::Database& db, const std::filesystem::path& file,
                            std::string schema)
     : db_(db), schema_(std::move(schema)) {
-    SQLite::Statement attach(db_, "ATTACH DATABASE ? AS " + Quoted(schema_));
+    SQLite::Statement attach(db_, "ATTACH DATABASE ? AS " + QuoteIdentifier(schema_));
     attach.bind(1, file.string());
     attach.exec();
 }
 
 AttachedFile::~AttachedFile() {
     try {
-        db_.exec("DETACH DATABASE " + Quoted(schema_));
+        db_.exec("DETACH DATABASE " + QuoteIdentifier(schema_));
     } catch (const SQLite::Exception&) {
         // Only a statement still running keeps it attached; the connection's end releases it.
     }
 }
 
-std::string Quoted(const std::string& identifier) {
-    std::string quoted = "\"";
-    for (char c : identifier) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 bool HasTable(SQLite::Database& db, const std::string& schema, const std::string& table) {
-    SQLite::Statement query(db, "SELECT count(*) FROM " + Quoted(schema) +
+    SQLite::Statement query(db, "SELECT count(*) FROM " + QuoteIdentifier(schema) +
                                     ".sqlite_master WHERE type = 'table' AND lower(name) = ?");
     query.bind(1, AsciiLower(table));
     query.executeStep();
@@ -53,7 +45,7 @@ std::vector<std::string> TableColumns(SQLite::Database& db, const std::string& s
 
 std::string ColumnList(const std::vector<std::string>& columns) {
     std::string list;
-    for (const auto& column : columns) list += (list.empty() ? "" : ", ") + Quoted(column);
+    for (const auto& column : columns) list += (list.empty() ? "" : ", ") + QuoteIdentifier(column);
     return list;
 }
 
@@ -78,9 +70,9 @@ void CopyRows(SQLite::Database& db, const TableRef& from, const TableRef& to,
                                 " do not fit " + to.schema + "." + to.table);
     }
     const std::string columns = ColumnList(target);
-    db.exec("INSERT INTO " + Quoted(to.schema) + "." + Quoted(to.table) + " (" + columns +
-            ") SELECT " + columns + " FROM " + Quoted(from.schema) + "." + Quoted(from.table) +
-            (where.empty() ? "" : " WHERE " + where));
+    db.exec("INSERT INTO " + QuoteIdentifier(to.schema) + "." + QuoteIdentifier(to.table) + " (" +
+            columns + ") SELECT " + columns + " FROM " + QuoteIdentifier(from.schema) + "." +
+            QuoteIdentifier(from.table) + (where.empty() ? "" : " WHERE " + where));
 }
 
 }  // namespace tallwick::exchange

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/database.h"
+
 #include <SQLiteCpp/Database.h>
 
 #include <filesystem>
@@ -33,8 +35,6 @@ std::vector<std::string> TableColumns(SQLite::Database& db, const std::string& s
 
 // "\"a\", \"b\"" for an explicit column list.
 std::string ColumnList(const std::vector<std::string>& columns);
-
-std::string Quoted(const std::string& identifier);
 
 struct TableRef {
     std::string schema;

@@ -200,7 +200,7 @@ ImportResult TransferImport(SQLite::Database& working, const PreparedImport& pre
     ImportResult result;
     result.imported = true;
     result.records = static_cast<std::uint64_t>(
-        working.execAndGet("SELECT count(*) FROM " + Quoted(source.Schema()) + ".dt_data")
+        working.execAndGet("SELECT count(*) FROM " + QuoteIdentifier(source.Schema()) + ".dt_data")
             .getInt64());
     result.message = "数据已经被正确地从'" + prepared.ChosenFile().string() + "'导入！";
     return result;

@@ -19,7 +19,7 @@ namespace {
 
 std::string TableDefinition(SQLite::Database& db, const std::string& schema,
                             const std::string& table) {
-    SQLite::Statement query(db, "SELECT sql FROM " + Quoted(schema) +
+    SQLite::Statement query(db, "SELECT sql FROM " + QuoteIdentifier(schema) +
                                     ".sqlite_master WHERE type = 'table' AND lower(name) = ?");
     query.bind(1, AsciiLower(table));
     if (!query.executeStep()) throw SQLite::Exception("no such table: " + table);
@@ -36,7 +36,7 @@ void FillTarget(const fs::path& sourceDatabase, const std::vector<std::string>& 
     Report(progress, done, tables.size());
     for (const auto& table : tables) {
         const std::string definition = TableDefinition(file, source.Schema(), table);
-        file.exec("DROP TABLE IF EXISTS main." + Quoted(table));
+        file.exec("DROP TABLE IF EXISTS main." + QuoteIdentifier(table));
         file.exec(definition);
         CopyRows(file, {source.Schema(), table}, {"main", table});
         Report(progress, ++done, tables.size());
@@ -77,7 +77,8 @@ void ResolveForeignKeys(SQLite::Database& db, const std::vector<std::string>& im
         orphans.emplace_back(table, check.getColumn(1).getInt64());
     }
     for (const auto& [table, rowid] : orphans) {
-        SQLite::Statement remove(db, "DELETE FROM main." + Quoted(table) + " WHERE rowid = ?");
+        SQLite::Statement remove(db,
+                                 "DELETE FROM main." + QuoteIdentifier(table) + " WHERE rowid = ?");
         remove.bind(1, rowid);
         remove.exec();
     }
@@ -118,7 +119,7 @@ TableImportResult ImportTables(SQLite::Database& working, const std::vector<std:
         Report(progress, done, tables.size());
         for (const auto& table : tables) {
             if (HasTable(working, source.Schema(), table)) {
-                working.exec("DELETE FROM main." + Quoted(table));
+                working.exec("DELETE FROM main." + QuoteIdentifier(table));
                 CopyRows(working, {source.Schema(), table}, {"main", table});
                 imported.push_back(AsciiLower(table));
             } else {

@@ -1,4 +1,5 @@
 #include "exchange/network_report.h"
+#include "store/database.h"
 
 #include "cipher/aes_file.h"
 #include "common/ascii.h"
@@ -29,15 +30,6 @@ struct ExportField {
     int column = -1;  // in the record statement; -1: the slot stays empty
 };
 
-std::string QuotedIdentifier(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted.push_back(c);
-        if (c == '"') quoted.push_back('"');
-    }
-    return quoted + "\"";
-}
-
 // The export field list and the statement that reads every record's values in its order:
 // names with a "y" come from the record's dt_data1 row, all others from dt_data.
 std::vector<ExportField> ReadExportFields(SQLite::Database& db, std::string& select) {
@@ -54,7 +46,7 @@ std::vector<ExportField> ReadExportFields(SQLite::Database& db, std::string& sel
             field.queryType <= 3) {
             if (!columns.empty()) columns += ',';
             columns += (field.name.find('y') != std::string::npos ? "d1." : "d.") +
-                       QuotedIdentifier(field.name);
+                       QuoteIdentifier(field.name);
             field.column = next++;
         }
         fields.push_back(std::move(field));

@@ -17,15 +17,6 @@
 namespace tallwick::query {
 namespace {
 
-std::string Quoted(const std::string& name) {
-    std::string quoted = "\"";
-    for (const char c : name) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 // Replaces the table and fills it with the statement's rows. Blank numbers are stored as 0 and
 // blank texts as empty texts; blank dates stay empty.
 void CopyInto(SQLite::Database& target, const std::string& table, SQLite::Statement& rows,
@@ -39,14 +30,15 @@ void CopyInto(SQLite::Database& target, const std::string& table, SQLite::Statem
         kinds.push_back(KindOfDeclaredType(declared));
         const std::string separator = i == 0 ? "" : ",";
         const std::string type = SqlTypeText(declared);
-        columns += separator + Quoted(rows.getColumnName(i)) + (type.empty() ? "" : " " + type);
-        names += separator + Quoted(rows.getColumnName(i));
+        columns +=
+            separator + QuoteIdentifier(rows.getColumnName(i)) + (type.empty() ? "" : " " + type);
+        names += separator + QuoteIdentifier(rows.getColumnName(i));
         marks += separator + "?";
     }
-    target.exec("DROP TABLE IF EXISTS " + Quoted(table));
-    target.exec("CREATE TABLE " + Quoted(table) + " (" + columns + ")");
-    SQLite::Statement insert(
-        target, "INSERT INTO " + Quoted(table) + " (" + names + ") VALUES (" + marks + ")");
+    target.exec("DROP TABLE IF EXISTS " + QuoteIdentifier(table));
+    target.exec("CREATE TABLE " + QuoteIdentifier(table) + " (" + columns + ")");
+    SQLite::Statement insert(target, "INSERT INTO " + QuoteIdentifier(table) + " (" + names +
+                                         ") VALUES (" + marks + ")");
     while (rows.executeStep()) {
         for (int i = 0; i < rows.getColumnCount(); ++i) {
             const SQLite::Column value = rows.getColumn(i);

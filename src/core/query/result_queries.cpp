@@ -1,6 +1,7 @@
 #include "query/result_queries.h"
 
 #include "common/user_error.h"
+#include "store/database.h"
 
 #include <SQLiteCpp/Exception.h>
 #include <SQLiteCpp/Statement.h>
@@ -19,6 +20,12 @@ ResultStatements BuildResultStatements(const std::string& condition) {
             "SELECT * from dt_data " + condition + kOrder,
             "SELECT * from dt_data1 where c901 in(select c901 from dt_data " + condition + " )" +
                 kOrder};
+}
+
+std::string SortedStatement(const std::string& statement, const std::string& column,
+                            bool descending) {
+    return "SELECT * FROM (" + statement + ") ORDER BY " + QuoteIdentifier(column) +
+           (descending ? " DESC" : " ASC") + ", c901 ASC";
 }
 
 void CheckResultStatements(SQLite::Database& db, const ResultStatements& statements) {

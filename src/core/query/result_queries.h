@@ -16,6 +16,11 @@ struct ResultStatements {
 // A condition that mentions "y0" is about a field of dt_data1, any other one about dt_data.
 ResultStatements BuildResultStatements(const std::string& condition);
 
+// The rows of `statement` in the order a list sorted by `column` shows them: empty cells first,
+// then numbers, then texts by code point, ties by code ascending in both directions.
+std::string SortedStatement(const std::string& statement, const std::string& column,
+                            bool descending);
+
 // Prepares the three statements in the order report, detail, detail1, so a condition the engine
 // rejects fails here with the engine's message (as UserError) before the list is shown.
 void CheckResultStatements(SQLite::Database& db, const ResultStatements& statements);

@@ -48,4 +48,13 @@ bool HasSqliteHeader(const std::filesystem::path& path) {
            std::memcmp(head.data(), kMagic, sizeof kMagic) == 0;
 }
 
+std::string QuoteIdentifier(std::string_view name) {
+    std::string quoted = "\"";
+    for (const char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
 }  // namespace tallwick

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace tallwick {
 
@@ -15,6 +17,10 @@ std::unique_ptr<SQLite::Database> OpenSqlite(const std::filesystem::path& path, 
 inline std::unique_ptr<SQLite::Database> OpenExistingSqlite(const std::filesystem::path& path) {
     return OpenSqlite(path, SQLite::OPEN_READWRITE);
 }
+
+// A name as an SQL identifier in double quotes, inner quotes doubled, so any table or column
+// name is safe inside a statement.
+std::string QuoteIdentifier(std::string_view name);
 
 // True when the file starts with the SQLite header; says nothing about its tables.
 bool HasSqliteHeader(const std::filesystem::path& path);

@@ -1,4 +1,5 @@
 #include "store/list_table.h"
+#include "store/database.h"
 
 #include "common/ascii.h"
 
@@ -22,15 +23,6 @@ int KindRank(ListTable::Kind kind) {
             return 2;
     }
     return 0;
-}
-
-std::string QuoteIdentifier(const std::string& name) {
-    std::string quoted = "\"";
-    for (const char c : name) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
 }
 
 }  // namespace
@@ -149,7 +141,7 @@ void ListTable::ReplaceRow(int row, const ListTable& source, int sourceRow) {
 }
 
 RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames,
-                              std::optional<double> onlyCode) {
+                              std::optional<double> onlyCode, const std::string& rowSource) {
     std::map<std::string, std::string> viewColumns;  // lower-case name -> name as the view has it
     SQLite::Statement info(db, "SELECT name FROM pragma_table_info('view_data_all')");
     while (info.executeStep()) {
@@ -169,8 +161,8 @@ RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::strin
         sql += ", " + QuoteIdentifier(found->second);
         data.columnOf.push_back(next++);
     }
-    sql +=
-        onlyCode ? " FROM view_data_all WHERE c901 = ?" : " FROM view_data_all ORDER BY c901 ASC";
+    sql += rowSource.empty() ? " FROM view_data_all" : " FROM (" + rowSource + ")";
+    sql += onlyCode ? " WHERE c901 = ?" : " ORDER BY c901 ASC";
     SQLite::Statement query(db, sql);
     if (onlyCode) query.bind(1, *onlyCode);
     data.table = ListTable::Read(query);

@@ -57,8 +57,11 @@ struct RecordListData {
     std::vector<int>
         columnOf;  // per requested name: its column in `table`, or -1 if the view lacks it
 };
-// With `onlyCode`, just the row of that code (none when it is not stored).
+// With `onlyCode`, just the row of that code (none when it is not stored). `rowSource`, when not
+// empty, is a statement whose rows are rows of view_data_all (a query result list); only its rows
+// are read.
 RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames,
-                              std::optional<double> onlyCode = std::nullopt);
+                              std::optional<double> onlyCode = std::nullopt,
+                              const std::string& rowSource = {});
 
 }  // namespace tallwick

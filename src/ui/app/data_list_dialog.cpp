@@ -3,6 +3,7 @@
 #include "common/user_error.h"
 #include "file_dialogs.h"
 #include "message_box.h"
+#include "operation_progress.h"
 #include "progress_window.h"
 #include "query/export_messages.h"
 #include "query/result_columns.h"
@@ -29,6 +30,7 @@
 namespace tallwick::ui {
 namespace {
 
+const QString kExportCaption = QStringLiteral("数据导出...");
 const QString kNoItemText = QStringLiteral("     选择自定义分组");
 
 QString Q(const std::string& text) {
@@ -46,22 +48,6 @@ QLineEdit* CodeBox(const QString& name) {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
     box->setMaximumWidth(120);
     return box;
-}
-
-// Feeds the progress window and keeps it painted; the caption carries the percentage.
-exchange::ExchangeProgress ProgressOf(TProgressBarForm* window) {
-    return [window](std::uint64_t done, std::uint64_t total) {
-        if (window) {
-            if (done == 0)
-                window->InitProgress(static_cast<int>(total), 0);
-            else
-                window->IncProgress();
-            const std::uint64_t percent = total ? done * 100 / total : 100;
-            window->setWindowTitle(QStringLiteral("数据导出...") + QString::number(percent) +
-                                   QStringLiteral("%"));
-        }
-        QApplication::processEvents();
-    };
 }
 
 }  // namespace
@@ -265,9 +251,10 @@ void DataListDialog::ExportList() {
     const std::filesystem::path written =
         queries.second.empty()
             ? query::ExportResultWorkbook(db_, queries.main, descriptions, request,
-                                          ProgressOf(progress_))
+                                          ProgressOf(progress_, kExportCaption))
             : query::ExportPairedResultWorkbook(db_, queries.main, queries.second, firstCount,
-                                                descriptions, request, ProgressOf(progress_));
+                                                descriptions, request,
+                                                ProgressOf(progress_, kExportCaption));
     if (progress_) progress_->hide();
     lastWorkbook_ = Q(written.string());
     ShowMessage(Q(query::WorkbookExportedMessage(written)), this);

@@ -10,6 +10,7 @@
 #include "exchange/package_template.h"
 #include "file_dialogs.h"
 #include "message_box.h"
+#include "operation_progress.h"
 #include "progress_window.h"
 
 #include <QApplication>
@@ -45,18 +46,6 @@ void Guarded(QWidget* parent, const std::function<void()>& work) {
     } catch (const std::exception& error) {
         ShowMessage(QString::fromUtf8(exchange::RunTimeError(error.what()).what()), parent);
     }
-}
-
-// Drives the progress window from a core operation and keeps the windows painted.
-exchange::ExchangeProgress ProgressOf(TProgressBarForm* window) {
-    return [window](std::uint64_t done, std::uint64_t total) {
-        if (!window) return;
-        if (done == 0)
-            window->InitProgress(static_cast<int>(total), 0);
-        else
-            window->IncProgress();
-        QApplication::processEvents();
-    };
 }
 
 }  // namespace

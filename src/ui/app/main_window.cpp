@@ -12,6 +12,8 @@
 #include "message_box.h"
 #include "options_dialog.h"
 #include "progress_window.h"
+#include "query_indicator_dialog.h"
+#include "query_result_list.h"
 #include "query_search_dialogs.h"
 #include "question_dialog.h"
 #include "record_list_model.h"
@@ -155,6 +157,8 @@ void MainWindow::WireActions() {
         LocateDialog dialog(Connection().Db(), *list_, this);
         dialog.exec();
     });
+    connect(a.conditionSearch, &QAction::triggered, this, &MainWindow::SearchByIndicator);
+    connect(a.search, &QAction::triggered, this, &MainWindow::SearchByCodeRange);
     connect(a.fastImport, &QAction::triggered, this, [this] { ImportDataFileCommand(Exchange()); });
     connect(a.backup, &QAction::triggered, this, [this] { BackupDatabaseCommand(Exchange()); });
     connect(a.exportOffline, &QAction::triggered, this,
@@ -178,12 +182,30 @@ void MainWindow::UpdateActions() {
     a.modify->setEnabled(notEmpty);
     a.remove->setEnabled(notEmpty);
     a.locate->setEnabled(notEmpty);
+    a.search->setEnabled(notEmpty);
     a.recordGrid->setEnabled(list_->IsListShown());
-    // Commands whose windows are not part of the program yet stay visible but disabled.
-    // The two searches wait for the result list window; their dialogs are built.
-    for (QAction* pending : {a.conditionSearch, a.print, a.search}) {
-        pending->setEnabled(false);
-    }
+    // Printing is not part of the program yet.
+    a.print->setEnabled(false);
+}
+
+void MainWindow::ShowQueryResults(const std::string& condition) {
+    QueryResultList results([this]() -> SQLite::Database& { return Connection().Db(); }, *entry_,
+                            progress_, this);
+    results.SetCondition(condition);
+    results.exec();
+}
+
+void MainWindow::SearchByIndicator() {
+    IndicatorQueryDialog dialog(
+        Connection().Db(), *list_,
+        [this](const std::string& condition) { ShowQueryResults(condition); }, this);
+    dialog.exec();
+}
+
+void MainWindow::SearchByCodeRange() {
+    CodeRangeSearchDialog dialog(
+        *list_, [this](const std::string& condition) { ShowQueryResults(condition); }, this);
+    dialog.exec();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

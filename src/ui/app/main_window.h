@@ -54,6 +54,8 @@ class MainWindow : public QMainWindow {
     void CheckRecords();         // actCheck: the check dialog
     void CheckSelected();        // actCheckSelected
     void ShowAbout();            // actAbout
+    void SearchByIndicator();    // actConditionSearch: the indicator query
+    void SearchByCodeRange();    // actSearch: the code range search
     void MarkAllRecordsClean();  // the service gesture of the about window
 
     // The service gesture's callback for a splash shown at start-up.
@@ -70,6 +72,8 @@ class MainWindow : public QMainWindow {
     bool ListNotEmpty() const;
     void RefreshListKeepingRow();
     ExchangeContext Exchange();
+    // Shows the query result list of a condition over the working database.
+    void ShowQueryResults(const std::string& condition);
 
     StartupResult state_;
     Registry& registry_;

@@ -19,7 +19,7 @@ RecordListModel::Rows RecordListModel::ReadRows(const FieldDataArray& fields,
         names.push_back(fields[c].fieldName);
         requested.push_back(static_cast<int>(c));
     }
-    RecordListData data = ReadRecordList(database_(), names, onlyCode);
+    RecordListData data = ReadRecordList(database_(), names, onlyCode, rowSource_);
     Rows rows{std::move(data.table), std::vector<int>(fields.size(), -1)};
     for (size_t i = 0; i < requested.size(); ++i) rows.columnOf[requested[i]] = data.columnOf[i];
     return rows;

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace tallwick::ui {
@@ -24,6 +25,10 @@ class RecordListModel : public QAbstractTableModel {
     using DatabaseSource = std::function<SQLite::Database&()>;
 
     explicit RecordListModel(DatabaseSource database, QObject* parent = nullptr);
+
+    // A statement whose rows are rows of view_data_all (a query result) in place of the whole
+    // view; it takes effect with the next re-read.
+    void SetRowSource(std::string statement) { rowSource_ = std::move(statement); }
 
     // BuildListColumns: columns anew from the catalogue, sort state ascending without a mark,
     // rows re-read. On a failure the list keeps what it had and the error propagates.
@@ -42,6 +47,9 @@ class RecordListModel : public QAbstractTableModel {
     bool IsColumnHidden(int column) const { return !fields_[column].visible; }
     int ColumnWidth(int column) const { return fields_[column].width; }
     ListSortState& SortState() { return sortState_; }
+    // The column of the last in-memory sort, -1 while the rows are in code order.
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
 
     // A record stays the same record across sorts until the next re-read; the view tracks its
     // marks this way.
@@ -73,6 +81,7 @@ class RecordListModel : public QAbstractTableModel {
     void SetOrder(std::vector<int> order);
 
     DatabaseSource database_;
+    std::string rowSource_;
     FieldDataArray fields_;
     std::vector<QString> titles_;
     std::vector<QVariant> titleColours_;

@@ -1,0 +1,25 @@
+#include "operation_progress.h"
+
+#include "progress_window.h"
+
+#include <QApplication>
+
+namespace tallwick::ui {
+
+exchange::ExchangeProgress ProgressOf(TProgressBarForm* window, const QString& caption) {
+    return [window, caption](std::uint64_t done, std::uint64_t total) {
+        if (window) {
+            if (done == 0)
+                window->InitProgress(static_cast<int>(total), 0);
+            else
+                window->IncProgress();
+            if (!caption.isEmpty()) {
+                const std::uint64_t percent = total ? done * 100 / total : 100;
+                window->setWindowTitle(caption + QString::number(percent) + QStringLiteral("%"));
+            }
+        }
+        QApplication::processEvents();
+    };
+}
+
+}  // namespace tallwick::ui
