@@ -34,5 +34,6 @@ int RunEncrypt(const CommandContext& context);
 int RunSummary(const CommandContext& context);
 int RunQuery(const CommandContext& context);
 int RunExportList(const CommandContext& context);
+int RunPrint(const CommandContext& context);
 
 }  // namespace tallwick::cli

@@ -28,10 +28,14 @@ constexpr const char* kUsage =
     "                  the encrypted report file for the network version (or its plain text)\n"
     "  summary --by level|state|group:ID [--tables LIST] -o OUT.xlsx\n"
     "                  the summary workbook from the template beside the program\n"
-    "  query (FIELD | --codes) OP NUMBER [and|or OP NUMBER] [--xlsx OUT] [--mdb OUT]\n"
-    "                  the records of an indicator or code range condition, and their export\n"
+    "  query (FIELD | --codes) OP NUMBER [and|or OP NUMBER] [-o OUT.xlsx] [--db OUT.mdb]\n"
+    "  query --where CONDITION [-o OUT.xlsx] [--db OUT.mdb]\n"
+    "                  the records of an indicator, code range or own condition, and their\n"
+    "                  export\n"
     "  export-list [--range LOW HIGH | --group-item ID] [--tables LIST] -o OUT.xlsx\n"
     "                  the data list of the chosen survey tables\n"
+    "  print CODE -o OUT.xlsx\n"
+    "                  the annual report of one record from the template beside the program\n"
     "  encrypt SRC DST --key TEXT\n"
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
@@ -78,6 +82,7 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         if (command == "summary") return RunSummary(context);
         if (command == "query") return RunQuery(context);
         if (command == "export-list") return RunExportList(context);
+        if (command == "print") return RunPrint(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;

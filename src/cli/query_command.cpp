@@ -1,7 +1,9 @@
-// tallwick-cli query (FIELD | --codes) OP NUMBER [and|or OP NUMBER] [--xlsx OUT] [--mdb OUT]
-// The indicator query (a field and one or two comparisons joined by "and") or the code range
-// search (c901, joined by "and" or "or"): prints the matching records and their count, and
-// exports them as the result list's workbook or database file.
+// tallwick-cli query (FIELD | --codes) OP NUMBER [and|or OP NUMBER] [-o OUT.xlsx] [--db OUT.mdb]
+// tallwick-cli query --where CONDITION [-o OUT.xlsx] [--db OUT.mdb]
+// The indicator query (a field and one or two comparisons joined by "and"), the code range
+// search (c901, joined by "and" or "or") or a condition of the user's own on stored fields:
+// prints the matching records and their count, and exports them as the result list's workbook
+// or database file.
 #include "command.h"
 #include "terminal_progress.h"
 
@@ -27,9 +29,10 @@ namespace tallwick::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tallwick-cli query FIELD OP NUMBER [and OP NUMBER] [--xlsx OUT] [--mdb OUT]\n"
-    "       tallwick-cli query --codes OP CODE [and|or OP CODE] [--xlsx OUT] [--mdb OUT]\n"
-    "       OP: = > < >= <=\n";
+    "usage: tallwick-cli query FIELD OP NUMBER [and OP NUMBER] [-o OUT.xlsx] [--db OUT.mdb]\n"
+    "       tallwick-cli query --codes OP CODE [and|or OP CODE] [-o OUT.xlsx] [--db OUT.mdb]\n"
+    "       tallwick-cli query --where CONDITION [-o OUT.xlsx] [--db OUT.mdb]\n"
+    "       OP: = > < >= <=; CONDITION such as \"z001>=10 and z001<50\"\n";
 
 struct QueryArguments {
     std::string condition;
@@ -50,12 +53,19 @@ std::optional<QueryArguments> ParseArguments(const std::vector<std::string>& arg
     QueryArguments parsed;
     std::vector<std::string> terms;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--xlsx" || args[i] == "--mdb") && i + 1 < args.size()) {
-            (args[i] == "--xlsx" ? parsed.workbook : parsed.database) = args[i + 1];
+        const bool workbook = args[i] == "-o" || args[i] == "--xlsx";
+        const bool database = args[i] == "--db" || args[i] == "--mdb";
+        if ((workbook || database) && i + 1 < args.size()) {
+            (workbook ? parsed.workbook : parsed.database) = args[i + 1];
             ++i;
         } else {
             terms.push_back(args[i]);
         }
+    }
+    if (terms.size() == 2 && terms[0] == "--where") {
+        if (terms[1].find_first_not_of(' ') == std::string::npos) return std::nullopt;
+        parsed.condition = "where " + terms[1];
+        return parsed;
     }
     if (terms.size() != 3 && terms.size() != 6) return std::nullopt;
     const auto op1 = ParseComparison(terms[1]);

@@ -15,6 +15,7 @@
 #include "wheel_to_keys.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -164,6 +165,31 @@ class MainWindowTest : public QObject {
         window->Actions().search->trigger();
         QCOMPARE(listed, 6);
         QCOMPARE(window->ListModel().CodeAt(window->List().CurrentRow()), current);
+    }
+
+    void printingOpensTheReportOfTheCurrentRecord() {
+        // The template lies beside the database, as in the program's folder.
+        std::filesystem::copy_file(
+            tallwick::test::DeliveredDatabasePath().parent_path() / "2018打印表.xltx",
+            copy->Folder() / "2018打印表.xltx");
+        auto window = Open(3);
+        window->UpdateActions();
+        QVERIFY(window->Actions().print->isEnabled());
+        // The report is saved in the documents folder, here a temporary one.
+        tallwick::test::TempFolder home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
+        QStringList opened;
+        Prompts().openFile = [&opened](const QString& path) { opened << path; };
+        window->List().GoToRow(1);
+        const QString code = QString::number(window->ListModel().CodeAt(1), 'f', 0);
+        window->Actions().print->trigger();
+        qputenv("HOME", oldHome);
+        Prompts().openFile = nullptr;
+        QCOMPARE(opened.size(), 1);
+        QVERIFY2(opened[0].contains(QStringLiteral("2018打印表-") + code + QStringLiteral("-")),
+                 qPrintable(opened[0]));
+        QVERIFY(QFileInfo::exists(opened[0]));
     }
 
     void compactionTwiceReportsSuccessAndReturnsToTheFirstRow() {

@@ -257,15 +257,30 @@ void Workbook::DeleteSheet(int number) {
 }
 
 void Workbook::ActivateFirstSheet() {
-    for (pugi::xml_node view : WorkbookRoot(*parts_).child("bookViews").children("workbookView")) {
+    ActivateSheet(1);
+}
+
+void Workbook::ActivateSheet(int number) {
+    if (number < 1 || number > SheetCount())
+        throw std::out_of_range("no sheet " + std::to_string(number));
+    pugi::xml_node workbook = WorkbookRoot(*parts_);
+    pugi::xml_node views = workbook.child("bookViews");
+    if (!views && number > 1) {
+        views = workbook.insert_child_before("bookViews", workbook.child("sheets"));
+        views.append_child("workbookView");
+    }
+    for (pugi::xml_node view : views.children("workbookView")) {
         view.remove_attribute("activeTab");
+        // A first visible tab after the active one would hide it.
         view.remove_attribute("firstSheet");
+        if (number > 1) view.append_attribute("activeTab").set_value(number - 1);
     }
     for (std::size_t i = 0; i < parts_->sheets.size(); ++i) {
         pugi::xml_node root = parts_->Xml(parts_->sheets[i].part).child("worksheet");
         for (pugi::xml_node view : root.child("sheetViews").children("sheetView")) {
             view.remove_attribute("tabSelected");
-            if (i == 0) view.append_attribute("tabSelected").set_value("1");
+            if (i + 1 == static_cast<std::size_t>(number))
+                view.append_attribute("tabSelected").set_value("1");
         }
     }
 }

@@ -31,6 +31,8 @@ class Workbook {
     void DeleteSheet(int number);
     // Makes the first sheet the active and only selected one.
     void ActivateFirstSheet();
+    // Makes sheet `number` (from 1) the active and only selected one.
+    void ActivateSheet(int number);
 
     // Saves as .xlsx, atomically. The workbook recalculates on opening: cached formula values
     // that may be stale and the calculation chain are dropped.

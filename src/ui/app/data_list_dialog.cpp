@@ -197,15 +197,7 @@ void DataListDialog::SetIdle(bool idle) {
 void DataListDialog::Export() {
     SetIdle(false);
     QApplication::processEvents();
-    try {
-        ExportList();
-    } catch (const UserError& error) {
-        if (progress_) progress_->hide();
-        ShowMessage(QString::fromUtf8(error.what()), this);
-    } catch (const std::exception& error) {
-        if (progress_) progress_->hide();
-        ShowMessage(Q(query::RunErrorMessage(error.what())), this);
-    }
+    RunReportingExport(this, progress_, [this] { ExportList(); });
     SetIdle(true);
 }
 

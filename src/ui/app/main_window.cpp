@@ -11,6 +11,7 @@
 #include "group_list_dialog.h"
 #include "message_box.h"
 #include "options_dialog.h"
+#include "print_command.h"
 #include "progress_window.h"
 #include "query_indicator_dialog.h"
 #include "query_result_list.h"
@@ -73,6 +74,10 @@ MainWindow::MainWindow(StartupResult startup, Registry& registry, QWidget* paren
         [this]() -> SQLite::Database& { return Connection().Db(); }, registry_,
         QString::fromStdString(Connection().CurrentDatabasePath().parent_path().string()), this);
     progress_ = new TProgressBarForm(this);
+    entry_->printRecord = [this](double code) {
+        PrintAnnualReport(entry_, Connection().Db(),
+                          Connection().CurrentDatabasePath().parent_path(), code, false, progress_);
+    };
     twoBarProgress_ = new TProgressBar2LineForm(this);
 
     BuildMenus();
@@ -157,6 +162,7 @@ void MainWindow::WireActions() {
         LocateDialog dialog(Connection().Db(), *list_, this);
         dialog.exec();
     });
+    connect(a.print, &QAction::triggered, this, &MainWindow::PrintCurrentRecord);
     connect(a.conditionSearch, &QAction::triggered, this, &MainWindow::SearchByIndicator);
     connect(a.search, &QAction::triggered, this, &MainWindow::SearchByCodeRange);
     connect(a.fastImport, &QAction::triggered, this, [this] { ImportDataFileCommand(Exchange()); });
@@ -183,9 +189,15 @@ void MainWindow::UpdateActions() {
     a.remove->setEnabled(notEmpty);
     a.locate->setEnabled(notEmpty);
     a.search->setEnabled(notEmpty);
+    a.print->setEnabled(notEmpty);
     a.recordGrid->setEnabled(list_->IsListShown());
-    // Printing is not part of the program yet.
-    a.print->setEnabled(false);
+}
+
+void MainWindow::PrintCurrentRecord() {
+    const int row = list_->CurrentRow();
+    if (row < 0) return;
+    PrintAnnualReport(this, Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
+                      model_->CodeAt(row), true, progress_);
 }
 
 void MainWindow::ShowQueryResults(const std::string& condition) {

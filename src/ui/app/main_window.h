@@ -56,6 +56,7 @@ class MainWindow : public QMainWindow {
     void ShowAbout();            // actAbout
     void SearchByIndicator();    // actConditionSearch: the indicator query
     void SearchByCodeRange();    // actSearch: the code range search
+    void PrintCurrentRecord();   // actPrint: the annual report of the current record
     void MarkAllRecordsClean();  // the service gesture of the about window
 
     // The service gesture's callback for a splash shown at start-up.

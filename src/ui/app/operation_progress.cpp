@@ -1,6 +1,9 @@
 #include "operation_progress.h"
 
+#include "common/user_error.h"
+#include "message_box.h"
 #include "progress_window.h"
+#include "query/export_messages.h"
 
 #include <QApplication>
 
@@ -20,6 +23,19 @@ exchange::ExchangeProgress ProgressOf(TProgressBarForm* window, const QString& c
         }
         QApplication::processEvents();
     };
+}
+
+void RunReportingExport(QWidget* parent, TProgressBarForm* window,
+                        const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const UserError& error) {
+        if (window) window->hide();
+        ShowMessage(QString::fromUtf8(error.what()), parent);
+    } catch (const std::exception& error) {
+        if (window) window->hide();
+        ShowMessage(QString::fromStdString(query::RunErrorMessage(error.what())), parent);
+    }
 }
 
 }  // namespace tallwick::ui

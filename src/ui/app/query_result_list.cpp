@@ -157,20 +157,8 @@ void QueryResultList::DeleteSelected() {
     UpdateCount();
 }
 
-void QueryResultList::RunExport(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const UserError& error) {
-        if (progress_) progress_->hide();
-        ShowMessage(QString::fromUtf8(error.what()), this);
-    } catch (const std::exception& error) {
-        if (progress_) progress_->hide();
-        ShowMessage(Q(query::RunErrorMessage(error.what())), this);
-    }
-}
-
 void QueryResultList::SaveAsDatabase() {
-    RunExport([this] {
+    RunReportingExport(this, progress_, [this] {
         if (model_->RowCount() == 0) throw UserError(query::kEmptyDatabaseExport);
         const QString chosen = askFileName(QStringLiteral("Access文件(*.mdb)"), SuggestedName(),
                                            QStringLiteral(".mdb"));
@@ -185,7 +173,7 @@ void QueryResultList::SaveAsDatabase() {
 }
 
 void QueryResultList::SaveAsWorkbook() {
-    RunExport([this] {
+    RunReportingExport(this, progress_, [this] {
         if (model_->RowCount() == 0) throw UserError(query::kEmptyWorkbookExport);
         std::vector<query::ShownColumn> shown;
         for (int column = 0; column < model_->columnCount(); ++column) {

@@ -59,7 +59,6 @@ class QueryResultList : public QDialog {
   private:
     void BuildColumns();
     void UpdateCount();
-    void RunExport(const std::function<void()>& work);
 
     RecordListModel::DatabaseSource database_;
     EntryWindow& entry_;
