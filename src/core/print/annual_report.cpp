@@ -42,7 +42,7 @@ std::vector<int> SheetNumbers(SQLite::Database& db) {
     SQLite::Statement query(
         db, "select distinct printPageID from dt_fieldlist where pageid>=0 order by printPageID");
     std::vector<int> numbers;
-    // Rows without a sheet name no cell, so they add no step either.
+    // Rows without a sheet number name no cell, so they add no step either.
     while (query.executeStep())
         if (!query.getColumn(0).isNull()) numbers.push_back(query.getColumn(0).getInt());
     return numbers;
