@@ -158,6 +158,34 @@ TEST_F(QueryExportTest, PairedWorkbookPutsTheData1ColumnsBesideTheRecords) {
     for (const auto& [cell, value] : expected) EXPECT_EQ(cells.At(s + cell), value) << cell;
 }
 
+// The record rows are written past libxlsxwriter and spliced into its sheet: texts must keep
+// their markup characters and outer spaces, and rows beyond the first flushes must all arrive.
+TEST_F(QueryExportTest, ManyRecordsKeepTheirTextsAndTheirLastRow) {
+    db.exec(
+        "CREATE TABLE texts (c901 REAL, name TEXT);"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+        "INSERT INTO texts SELECT 110000000000 + i, '单位' || i FROM n;"
+        "UPDATE texts SET name = ' a&b<c> ' WHERE c901 = 110000000001;"
+        "UPDATE texts SET name = 'x' || char(9) || 'y' WHERE c901 = 110000000002;");
+    const std::string sql = "SELECT * FROM texts ORDER BY c901";
+    const auto path = tallwick::query::ExportResultWorkbook(
+        db, sql, Describe(sql), {"t", "2026/12/10", out.Path() / "many"}, nullptr);
+
+    static const std::string script = R"PY(
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1], read_only=True).active
+print(ws.calculate_dimension())
+for row in ws.iter_rows(min_row=5, values_only=True):
+    if row[0] in (110000000001, 110000000002, 110000030000):
+        print(repr(row))
+)PY";
+    EXPECT_EQ(tallwick::test::RunPython(script, {path.string()}),
+              "A2:B30004\n"
+              "(110000000001, ' a&b<c> ')\n"
+              "(110000000002, 'x\\ty')\n"
+              "(110000030000, '单位30000')\n");
+}
+
 TEST_F(QueryExportTest, EmptyResultsWriteNothing) {
     const std::string sql = "SELECT * FROM sample WHERE 0";
     try {
