@@ -302,17 +302,11 @@ for i, ws in enumerate(wb.worksheets, 1):
 }
 
 TEST_F(AnnualReportTest, LibreOfficePrintsTheFilledWorkbook) {
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "LibreOffice is not installed";
+    if (!test::HasLibreOffice()) GTEST_SKIP() << "LibreOffice is not installed";
     AddRecord();
     Print();
     const std::string folder = copy.Folder().string();
-    const std::string command = "cd '" + folder +
-                                "' && soffice --headless -env:UserInstallation=file://" + folder +
-                                "/lo --convert-to pdf 年报.xlsx >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    const auto pdf = copy.Folder() / "年报.pdf";
-    ASSERT_TRUE(std::filesystem::exists(pdf));
+    test::ConvertWithLibreOffice(copy.Folder() / "年报.xlsx", "pdf");
     if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) return;
     ASSERT_EQ(std::system(("cd '" + folder + "' && pdftotext -layout 年报.pdf 年报.txt").c_str()),
               0);

@@ -1,6 +1,7 @@
 // The query result exports: workbooks read back with openpyxl, database files with SQLite.
 #include "common/user_error.h"
 #include "query/column_kind.h"
+#include "query/data_list.h"
 #include "query/export_messages.h"
 #include "query/result_columns.h"
 #include "query/result_database.h"
@@ -12,6 +13,9 @@
 #include <SQLiteCpp/Statement.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -184,6 +188,43 @@ for row in ws.iter_rows(min_row=5, values_only=True):
               "(110000000001, ' a&b<c> ')\n"
               "(110000000002, 'x\\ty')\n"
               "(110000030000, '单位30000')\n");
+}
+
+// A data list of every table, as the dialog exports it, opens in another spreadsheet application
+// with its values under their titles.
+TEST_F(QueryExportTest, ADataListOfEveryTableOpensInLibreOffice) {
+    if (!tallwick::test::HasLibreOffice()) GTEST_SKIP() << "LibreOffice is not installed";
+    std::array<bool, 13> all;
+    all.fill(true);
+    const auto queries =
+        tallwick::query::AllRecordsQueries(tallwick::query::BuildDataListColumns(db, all));
+    FieldDataArray columns = Describe(queries.main);
+    const auto firstCount = columns.size();
+    for (auto& column : Describe(queries.second)) columns.push_back(column);
+    const auto path = tallwick::query::ExportPairedResultWorkbook(
+        db, queries.main, queries.second, firstCount, columns,
+        {"Tallwick数据列表", "2026/12/10", out.Path() / "list.xlsx"}, nullptr);
+
+    std::ifstream csv(tallwick::test::ConvertWithLibreOffice(
+        path, "csv:Text - txt - csv (StarCalc):59,34,76"));  // ";" between cells
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(csv, line);) {
+        std::vector<std::string> cells;
+        std::stringstream fields(line);
+        for (std::string cell; std::getline(fields, cell, ';');) cells.push_back(cell);
+        rows.push_back(cells);
+    }
+    ASSERT_EQ(rows.size(), 6u);  // date, titles, empty, two records
+    const auto& titles = rows[2];
+    const auto& first = rows[4];
+    ASSERT_EQ(titles.size(), first.size());
+    const auto at = [&](const std::string& title) {
+        const auto found = std::find(titles.begin(), titles.end(), title);
+        return found == titles.end() ? std::string("?") : first[found - titles.begin()];
+    };
+    EXPECT_EQ(at("c902"), "工会110000000001");
+    EXPECT_EQ(at("z001"), "1,500 ");
+    EXPECT_EQ(at("y005"), "7.25");
 }
 
 TEST_F(QueryExportTest, EmptyResultsWriteNothing) {

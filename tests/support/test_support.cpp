@@ -30,4 +30,20 @@ DeliveredDatabaseCopy::DeliveredDatabaseCopy() : path_(folder_.Path() / kDatabas
     db_ = OpenExistingSqlite(path_);
 }
 
+bool HasLibreOffice() {
+    return std::system("command -v soffice >/dev/null 2>&1") == 0;
+}
+
+fs::path ConvertWithLibreOffice(const fs::path& file, const std::string& filter) {
+    const std::string folder = file.parent_path().string();
+    const std::string command =
+        "cd '" + folder + "' && soffice --headless -env:UserInstallation=file://" + folder +
+        "/lo --convert-to '" + filter + "' '" + file.filename().string() + "' >/dev/null 2>&1";
+    fs::path written = file;
+    written.replace_extension(filter.substr(0, filter.find(':')));
+    if (std::system(command.c_str()) != 0 || !fs::exists(written))
+        throw std::runtime_error("LibreOffice could not convert " + file.string());
+    return written;
+}
+
 }  // namespace tallwick::test

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace tallwick::test {
 
@@ -40,5 +41,14 @@ class DeliveredDatabaseCopy {
     std::filesystem::path path_;
     std::unique_ptr<SQLite::Database> db_;
 };
+
+// Whether LibreOffice can be run here; the tests that need it skip without it.
+bool HasLibreOffice();
+
+// Has LibreOffice convert `file` headlessly, with a profile of its own beside the file, into the
+// same folder: `filter` such as "pdf" or "csv:Text - txt - csv (StarCalc):44,34,76". Returns the
+// file written; throws when the conversion fails.
+std::filesystem::path ConvertWithLibreOffice(const std::filesystem::path& file,
+                                             const std::string& filter);
 
 }  // namespace tallwick::test
