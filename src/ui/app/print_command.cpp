@@ -1,13 +1,13 @@
 #include "print_command.h"
 
 #include "message_box.h"
+#include "operation_progress.h"
 #include "progress_window.h"
 #include "settings.h"
 
 #include "entry/record_io.h"
 #include "print/annual_report.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -42,14 +42,8 @@ QString PrintAnnualReport(QWidget* parent, SQLite::Database& db,
         print::WriteAnnualReport(
             db, programFolder / print::kAnnualReportTemplateName, code, path.toStdString(),
             activateFirstSheet ? print::FinalSheet::First : print::FinalSheet::LastFilled,
-            [progress](int done, int total) {
-                if (progress) {
-                    if (done == 0)
-                        progress->InitProgress(total, 0);
-                    else
-                        progress->IncProgress();
-                }
-                QApplication::processEvents();
+            [step = ProgressOf(progress)](int done, int total) {
+                step(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
             });
     } catch (const std::exception& error) {
         if (progress) progress->hide();
