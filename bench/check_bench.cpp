@@ -10,19 +10,13 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
-#include <map>
 
 namespace {
 namespace fs = std::filesystem;
 using namespace tallwick;
 
-// One generated database per size, made once per process.
 const fs::path& Folder(std::int64_t records) {
-    static std::map<std::int64_t, fs::path> folders;
-    auto& folder = folders[records];
-    if (folder.empty())
-        folder = bench::MakeGeneratedFolder("check-" + std::to_string(records), records);
-    return folder;
+    return bench::GeneratedFolderOnce("check", records);
 }
 
 void BM_PlainSelect(benchmark::State& state) {

@@ -120,4 +120,12 @@ std::filesystem::path MakeGeneratedFolder(const std::string& name, std::int64_t 
     return folder;
 }
 
+const std::filesystem::path& GeneratedFolderOnce(const std::string& prefix, std::int64_t count) {
+    static std::map<std::string, std::filesystem::path> folders;
+    const std::string name = prefix + "-" + std::to_string(count);
+    auto& folder = folders[name];
+    if (folder.empty()) folder = MakeGeneratedFolder(name, count);
+    return folder;
+}
+
 }  // namespace tallwick::bench

@@ -17,4 +17,8 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
 // with `count` generated records; whatever the folder held before is removed.
 std::filesystem::path MakeGeneratedFolder(const std::string& name, std::int64_t count);
 
+// The folder "<prefix>-<count>" made by MakeGeneratedFolder the first time a benchmark of this
+// process asks for it: generating takes longer than most of what is measured.
+const std::filesystem::path& GeneratedFolderOnce(const std::string& prefix, std::int64_t count);
+
 }  // namespace tallwick::bench
