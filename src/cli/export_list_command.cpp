@@ -3,6 +3,7 @@
 // tables (LIST: table lines 1 to 13, comma separated; by default the ticks of exporttable.qd
 // beside the program), for all records, a range of unit codes or a custom grouping item.
 #include "command.h"
+#include "common/local_time.h"
 #include "terminal_progress.h"
 
 #include "common/user_error.h"
@@ -16,7 +17,6 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <charconv>
-#include <ctime>
 #include <optional>
 #include <ostream>
 
@@ -86,15 +86,6 @@ query::DataListQueries ItemQueries(SQLite::Database& db, const query::DataListCo
     return query::GroupItemQueries(columns, *item);
 }
 
-std::string Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y/%m/%d", &local);
-    return text;
-}
-
 }  // namespace
 
 int RunExportList(const CommandContext& context) {
@@ -118,8 +109,8 @@ int RunExportList(const CommandContext& context) {
     SQLite::Statement main(db, queries.main);
     FieldDataArray descriptions = query::DescribeColumns(main);
     const std::size_t firstCount = descriptions.size();
-    const query::WorkbookRequest request{connection.ReadDatabaseLabel() + "数据列表", Today(),
-                                         arguments->output};
+    const query::WorkbookRequest request{connection.ReadDatabaseLabel() + "数据列表",
+                                         FormatCurrentLocalTime("%Y/%m/%d"), arguments->output};
     TerminalProgress bar(context.err, context.progressOnTerminal);
     const auto progress = [&](std::uint64_t done, std::uint64_t total) { bar.Update(done, total); };
     std::filesystem::path written;

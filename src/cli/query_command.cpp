@@ -5,6 +5,7 @@
 // prints the matching records and their count, and exports them as the result list's workbook
 // or database file.
 #include "command.h"
+#include "common/local_time.h"
 #include "terminal_progress.h"
 
 #include "entry/record_io.h"
@@ -21,7 +22,6 @@
 
 #include <SQLiteCpp/Statement.h>
 
-#include <ctime>
 #include <optional>
 #include <ostream>
 
@@ -87,15 +87,6 @@ std::optional<QueryArguments> ParseArguments(const std::vector<std::string>& arg
     return parsed;
 }
 
-std::string Today(const char* format) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, format, &local);
-    return text;
-}
-
 // The result list's visible catalogue columns, titled as its grid shows them.
 FieldDataArray VisibleColumns(SQLite::Database& db, const std::string& sql) {
     std::vector<query::ShownColumn> shown;
@@ -130,7 +121,7 @@ int RunQuery(const CommandContext& context) {
         TerminalProgress bar(context.err, context.progressOnTerminal);
         const auto path = query::ExportResultWorkbook(
             db, statements.report, VisibleColumns(db, statements.report),
-            {query::kQueryResultTitle, Today("%Y/%m/%d"), arguments->workbook},
+            {query::kQueryResultTitle, FormatCurrentLocalTime("%Y/%m/%d"), arguments->workbook},
             [&](std::uint64_t done, std::uint64_t total) { bar.Update(done, total); });
         bar.Finish();
         context.out << query::WorkbookExportedMessage(path) << '\n';

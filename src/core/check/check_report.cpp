@@ -9,13 +9,6 @@
 namespace tallwick::check {
 namespace fs = std::filesystem;
 
-std::tm CurrentLocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
 fs::path TemporaryFolder() {
     if (const char* temp = std::getenv("TEMP"); temp && *temp) return temp;
     return fs::temp_directory_path();

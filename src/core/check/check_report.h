@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/logic_error.h"
+#include "common/local_time.h"
 
 #include <cstdint>
 #include <ctime>
@@ -13,7 +14,6 @@ namespace tallwick::check {
 
 // The local time at which a run starts; tests pass a fixed one.
 using LocalTimeSource = std::function<std::tm()>;
-std::tm CurrentLocalTime();
 
 // TEMP when set, else the system's temporary folder.
 std::filesystem::path TemporaryFolder();

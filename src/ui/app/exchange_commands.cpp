@@ -1,6 +1,7 @@
 #include "exchange_commands.h"
 
 #include "check/check_report.h"
+#include "common/local_time.h"
 #include "common/user_error.h"
 #include "exchange/backup.h"
 #include "exchange/data_import.h"
@@ -28,13 +29,6 @@ QString Q(const std::string& text) {
 }
 std::filesystem::path Path(const QString& text) {
     return std::filesystem::path(text.toStdString());
-}
-
-std::tm Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
 }
 
 // Runs `work`; a UserError shows its own text, anything else the exchange's error wording.
@@ -67,7 +61,7 @@ void ExportOfflinePackage(const ExchangeContext& context) {
         }
         const QString target = AskSaveFileName(
             context.parent, QStringLiteral("导出文件存放为"), QStringLiteral("数据加密文件(*.dat)"),
-            Q(exchange::SuggestedPackageName(provider.toStdString(), Today())),
+            Q(exchange::SuggestedPackageName(provider.toStdString(), CurrentLocalTime())),
             QStringLiteral(".dat"));
         if (target.isEmpty()) return;
         const auto result = exchange::ExportPackage(
@@ -80,7 +74,7 @@ void ExportOfflinePackage(const ExchangeContext& context) {
 void ExportNetworkReport(const ExchangeContext& context) {
     Guarded(context.parent, [&] {
         exchange::CheckNetworkReportGate(*context.db);
-        const std::tm now = Today();
+        const std::tm now = CurrentLocalTime();
         const std::chrono::year_month_day today{
             std::chrono::year(now.tm_year + 1900),
             std::chrono::month(static_cast<unsigned>(now.tm_mon + 1)),
