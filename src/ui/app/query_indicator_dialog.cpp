@@ -131,17 +131,10 @@ IndicatorQueryDialog::IndicatorQueryDialog(SQLite::Database& db, RecordListView&
     line->addWidget(lc3_);
     line->addWidget(number2_);
 
-    auto* back = NewButton(QStringLiteral("返  回"), QStringLiteral("tbReturn"));
     connect(search_, &QPushButton::clicked, this, &IndicatorQueryDialog::Search);
-    connect(back, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(search_);
-    buttons->addWidget(back);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(SearchButtonRow(this, search_));
 }
 
 void IndicatorQueryDialog::showEvent(QShowEvent* event) {

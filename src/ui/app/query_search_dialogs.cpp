@@ -110,6 +110,16 @@ QPushButton* NewButton(const QString& text, const QString& name) {
     return button;
 }
 
+QHBoxLayout* SearchButtonRow(QDialog* dialog, QPushButton* search) {
+    auto* back = NewButton(QStringLiteral("返  回"), QStringLiteral("tbReturn"));
+    QObject::connect(back, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(search);
+    buttons->addWidget(back);
+    return buttons;
+}
+
 void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,
                          const std::function<std::string()>& build, RecordListView& list,
                          const ResultListOpener& openResults) {
@@ -166,17 +176,10 @@ CodeRangeSearchDialog::CodeRangeSearchDialog(RecordListView& list, ResultListOpe
     line->addWidget(lc3_);
     line->addWidget(number2_);
 
-    auto* back = NewButton(QStringLiteral("返  回"), QStringLiteral("tbReturn"));
     connect(search_, &QPushButton::clicked, this, &CodeRangeSearchDialog::Search);
-    connect(back, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(search_);
-    buttons->addWidget(back);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(SearchButtonRow(this, search_));
     setFixedSize(sizeHint());
 }
 
@@ -221,20 +224,13 @@ LocateDialog::LocateDialog(SQLite::Database& db, RecordListView& list, QWidget* 
     connect(code_, &QLineEdit::textChanged, byCode_, [this] { byCode_->setChecked(true); });
     connect(name_, &QLineEdit::textChanged, byName_, [this] { byName_->setChecked(true); });
 
-    auto* back = NewButton(QStringLiteral("返  回"), QStringLiteral("tbReturn"));
     connect(locate_, &QPushButton::clicked, this, &LocateDialog::Locate);
-    connect(back, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(locate_);
-    buttons->addWidget(back);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(byCode_);
     layout->addWidget(code_);
     layout->addWidget(byName_);
     layout->addWidget(name_);
-    layout->addLayout(buttons);
+    layout->addLayout(SearchButtonRow(this, locate_));
     setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
     CentreOnScreen(this);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 class QLineEdit;
+class QHBoxLayout;
 class QRadioButton;
 class QPushButton;
 
@@ -43,6 +44,10 @@ void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,
 
 // A dialog button that Enter in a box does not press.
 QPushButton* NewButton(const QString& text, const QString& objectName);
+
+// The search and locate dialogs' button row at the right: `search`, then "返  回" closing
+// `dialog`.
+QHBoxLayout* SearchButtonRow(QDialog* dialog, QPushButton* search);
 
 // A picker of the comparison operators "=", ">", "<", ">=", "<=" (codes 1 to 5), with no code.
 CodePickerBox* NewOperatorPicker(const QString& objectName);
