@@ -10,7 +10,6 @@
 #include "store/database.h"
 
 #include <benchmark/benchmark.h>
-#include <QApplication>
 
 #include <filesystem>
 
@@ -69,12 +68,3 @@ void BM_SaveWithWholeRuleTable(benchmark::State& state) {
 BENCHMARK(BM_SaveWithWholeRuleTable)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
