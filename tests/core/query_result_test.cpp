@@ -2,11 +2,14 @@
 #include "common/user_error.h"
 #include "query/code_search.h"
 #include "query/result_queries.h"
+#include "store/list_table.h"
 #include "test_support.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,31 @@ TEST_F(QueryResultTest, AllThreeQueriesHoldTheSameRecords) {
     const ResultStatements none = BuildResultStatements("where c901=999999999999");
     EXPECT_TRUE(Codes(none.report).empty());
     EXPECT_TRUE(Codes(none.detail1).empty());
+}
+
+// The result workbook lists the records in the order the sorted grid shows them: empty cells
+// first, numbers, then texts by code point, ties in code order whichever the direction.
+TEST_F(QueryResultTest, ASortedStatementOrdersAsTheListSortsInMemory) {
+    AddRecord(110000000005, "甲工会", 20, 0);  // ties with record 1 by name, record 2 by z001
+    const std::string report = BuildResultStatements("where c901>0").report;
+    const tallwick::RecordListData list =
+        tallwick::ReadRecordList(db, {"c902", "z001"}, std::nullopt, report);
+    for (const int column : {1, 2}) {
+        for (const bool descending : {false, true}) {
+            std::vector<int> rows(static_cast<std::size_t>(list.table.RowCount()));
+            std::iota(rows.begin(), rows.end(), 0);
+            std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+                const int order = list.table.Compare(column, a, b);
+                return descending ? order > 0 : order < 0;
+            });
+            std::vector<long long> shown;
+            for (const int row : rows)
+                shown.push_back(static_cast<long long>(list.table.NumberAt(row, 0)));
+            const std::string name = column == 1 ? "c902" : "z001";
+            EXPECT_EQ(Codes(tallwick::query::SortedStatement(report, name, descending)), shown)
+                << name << (descending ? " descending" : " ascending");
+        }
+    }
 }
 
 TEST_F(QueryResultTest, ARejectedConditionFailsWithTheEngineMessage) {
