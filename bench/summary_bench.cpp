@@ -1,6 +1,6 @@
 // The summary workbook over 10,000 and 100,000 generated records: every sheet by union level
-// (one statement per sheet) and by a custom grouping of 20 items (one statement per item and
-// sheet), each written into the template and saved.
+// and by a custom grouping of 20 items (each summed in one pass over the records into a temporary
+// table), written into the template and saved.
 #include "record_generator.h"
 #include "store/connection.h"
 #include "summary/summary_workbook.h"

@@ -1,10 +1,17 @@
-// User-defined groupings: their stored order, the item rules and deletion with their items.
+// User-defined groupings: their stored order, the item rules, deletion with their items and the
+// sums of their items.
 #include "summary/groupings.h"
 
 #include "common/user_error.h"
+#include "summary/grouping_statements.h"
+#include "summary/summary_queries.h"
 #include "test_support.h"
 
+#include <SQLiteCpp/Statement.h>
 #include <gtest/gtest.h>
+
+#include <random>
+#include <set>
 
 namespace tallwick::summary {
 namespace {
@@ -145,6 +152,105 @@ TEST_F(GroupingsTest, NamesWithQuotesAreStoredAsTyped) {
     const auto id = AddGrouping(Db(), "O'Neil");
     RenameGrouping(Db(), id, "它's \"名\"");
     EXPECT_EQ(FindGrouping(Db(), id)->name, "它's \"名\"");
+}
+
+// The sums of all items in one pass against the statement of each item, value for value and type
+// for type, on seeded records with gaps, answers outside their options and fractional amounts
+// (whose sums depend on the order they are added in).
+TEST_F(GroupingsTest, OnePassItemSumsEqualThePerItemStatements) {
+    std::set<std::string> fields, fields1;
+    for (const SummarySheet& sheet : SummarySheets()) {
+        for (const std::string& alias : sheet.aliases) {
+            if (alias == "cnt") continue;
+            const std::string field = alias.substr(4, 4);
+            (field[0] == 'y' ? fields1 : fields).insert(field);
+        }
+    }
+    std::mt19937 random(20180925);
+    const auto insert = [&](const char* table, const std::set<std::string>& columns, double code) {
+        std::string names = "c901", marks = "?";
+        for (const std::string& column : columns) {
+            names += "," + column;
+            marks += ",?";
+        }
+        SQLite::Statement row(
+            Db(), std::string("INSERT INTO ") + table + " (" + names + ") VALUES (" + marks + ")");
+        row.bind(1, code);
+        int index = 2;
+        for (std::size_t k = 0; k < columns.size(); ++k, ++index) {
+            const auto kind = random() % 10;
+            if (kind == 0)
+                row.bind(index);  // NULL
+            else if (kind <= 4)
+                row.bind(index, static_cast<int>(random() % 7) - 1);  // -1 to 5
+            else
+                row.bind(index, static_cast<double>(random() % 100000) / 7.0);
+        }
+        row.exec();
+    };
+    constexpr std::int64_t base = 100000000000;
+    // Stored out of code order, so that a pass in storage order would add them up differently.
+    for (std::int64_t i = 0; i < 40; ++i) {
+        const std::int64_t k = i * 17 % 40 + 1;
+        insert("dt_data", fields, static_cast<double>(base + k));
+        if (k % 5 != 0) insert("dt_data1", fields1, static_cast<double>(base + k));
+    }
+    insert("dt_data", fields, 0);
+    insert("dt_data", fields, -3);
+    insert("dt_data1", fields1, static_cast<double>(base + 45));  // no dt_data row
+
+    const std::vector<GroupItem> items = {
+        {"[10,20]", ">=", base + 10, "<=", base + 20},
+        {"(10,20)", ">", base + 10, "<", base + 20},
+        {"[10,20)", ">=", base + 10, "<", base + 20},
+        {"(10,20]", ">", base + 10, "<=", base + 20},
+        {"[15,15]", ">=", base + 15, "<=", base + 15},
+        {"(15,15]", ">", base + 15, "<=", base + 15},
+        {"[15,15)", ">=", base + 15, "<", base + 15},
+        {"reversed", ">=", base + 20, "<=", base + 10},
+        {"overlapping, codes 0 and below", ">", -10, "<=", base + 30},
+        {"no record", ">=", base + 100, "<", base + 200},
+        {"dt_data1 only", ">", base + 40, "<", base + 50},
+        {"[10,20]", ">", 0, "<", 2 * base},  // a title twice; every record
+    };
+    std::vector<int> everySheet;
+    for (int number = 2; number <= 27; ++number) everySheet.push_back(number);
+    for (const std::vector<int>& sheets : {everySheet, {27}, {24, 2}}) {
+        ItemSums sums(Db(), items, sheets);
+        for (const int number : sheets) {
+            SQLite::Statement combined(Db(), sums.SheetStatement(number));
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                SCOPED_TRACE("sheet " + std::to_string(number) + ", item " + std::to_string(i));
+                SQLite::Statement single(Db(), ItemStatement(number, items[i]));
+                single.bind(1, items[i].title);
+                single.bind(2, static_cast<std::int64_t>(i + 1));
+                single.bind(3, items[i].low);
+                single.bind(4, items[i].high);
+                ASSERT_TRUE(single.executeStep());
+                ASSERT_TRUE(combined.executeStep());
+                ASSERT_EQ(combined.getColumnCount(), single.getColumnCount());
+                for (int k = 0; k < single.getColumnCount(); ++k) {
+                    const SQLite::Column expected = single.getColumn(k);
+                    const SQLite::Column actual = combined.getColumn(k);
+                    EXPECT_EQ(actual.getType(), expected.getType()) << single.getColumnName(k);
+                    if (expected.isText())
+                        EXPECT_EQ(actual.getString(), expected.getString());
+                    else
+                        EXPECT_EQ(actual.getDouble(), expected.getDouble())
+                            << single.getColumnName(k);
+                }
+            }
+            EXPECT_FALSE(combined.executeStep());
+        }
+    }
+
+    // A refused item leaves no table behind that would stop the next run.
+    auto invalid = items;
+    invalid[3].highSymbol = "=";
+    EXPECT_THROW(ItemSums(Db(), invalid, {2}), std::invalid_argument);
+    ItemSums none(Db(), {}, {2, 27});
+    SQLite::Statement rows(Db(), none.SheetStatement(2));
+    EXPECT_FALSE(rows.executeStep());
 }
 
 }  // namespace

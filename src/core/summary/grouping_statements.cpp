@@ -48,6 +48,35 @@ bool IsSymbol(const std::string& symbol, std::string_view a, std::string_view b)
     return symbol == a || symbol == b;
 }
 
+void CheckSymbols(const GroupItem& item) {
+    if (!IsSymbol(item.lowSymbol, ">", ">=") || !IsSymbol(item.highSymbol, "<", "<="))
+        throw std::invalid_argument("grouping item " + item.title + " has no valid bounds");
+}
+
+constexpr const char* kItemTable = "summary_items";
+constexpr const char* kRecordSums = "summary_item_sums";    // sheets 2 to 26
+constexpr const char* kSheet27Sums = "summary_item_sums1";  // sheet 27
+
+// The closed range lets the index on c901 find each item's records, as the bound parameters of
+// ItemStatement do, so the records are summed in the same order; the flags then drop an open end.
+constexpr const char* kInItem =
+    "dt_data.c901>0 and dt_data.c901 between item.low and item.high"
+    " and (item.low_inclusive or dt_data.c901>item.low)"
+    " and (item.high_inclusive or dt_data.c901<item.high)";
+
+// `records` is what the aggregates read per item; `empty` a table they can run over without any
+// row, which gives an item without records the values its ItemStatement row shows.
+void SumItems(SQLite::Database& db, const char* table, const std::string& aggregates,
+              const char* records, const char* empty) {
+    const std::string name = std::string("temp.") + table;
+    db.exec("CREATE TEMP TABLE " + std::string(table) + " AS SELECT item.sid AS sid," + aggregates +
+            " FROM temp." + kItemTable + " item CROSS JOIN " + records + " WHERE " + kInItem +
+            " GROUP BY item.sid");
+    db.exec("INSERT INTO " + name + " SELECT item.sid, empty.* FROM temp." + kItemTable +
+            " item CROSS JOIN (SELECT " + aggregates + " FROM " + empty +
+            " WHERE 0) empty WHERE item.sid NOT IN (SELECT sid FROM " + name + ")");
+}
+
 }  // namespace
 
 std::string LevelStatement(int sheet) {
@@ -94,10 +123,71 @@ std::vector<GroupItem> ReadGroupItemsReversed(SQLite::Database& db, std::int64_t
 }
 
 std::string ItemStatement(int sheet, const GroupItem& item) {
-    if (!IsSymbol(item.lowSymbol, ">", ">=") || !IsSymbol(item.highSymbol, "<", "<="))
-        throw std::invalid_argument("grouping item " + item.title + " has no valid bounds");
+    CheckSymbols(item);
     return " select ?1 as ItemName,?2 as sid," + SheetNumber(sheet).selectList +
            " and dt_data.c901" + item.lowSymbol + "?3 and dt_data.c901" + item.highSymbol + "?4";
+}
+
+ItemSums::ItemSums(SQLite::Database& db, const std::vector<GroupItem>& items,
+                   const std::vector<int>& sheets)
+    : db_(db) {
+    for (const GroupItem& item : items) CheckSymbols(item);
+    std::string recordAggregates;
+    bool sheet27 = false;
+    for (const int number : sheets) {
+        if (number == 27)
+            sheet27 = true;
+        else
+            recordAggregates += "," + SheetNumber(number).aggregates;
+    }
+
+    Drop();
+    try {
+        db_.exec(std::string("CREATE TEMP TABLE ") + kItemTable +
+                 " (sid INTEGER PRIMARY KEY, title TEXT, low INTEGER, high INTEGER,"
+                 " low_inclusive INTEGER, high_inclusive INTEGER)");
+        SQLite::Statement insert(
+            db_, std::string("INSERT INTO temp.") + kItemTable + " VALUES (?,?,?,?,?,?)");
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            insert.bind(1, static_cast<std::int64_t>(i + 1));
+            insert.bind(2, items[i].title);
+            insert.bind(3, items[i].low);
+            insert.bind(4, items[i].high);
+            insert.bind(5, items[i].lowSymbol == ">=" ? 1 : 0);
+            insert.bind(6, items[i].highSymbol == "<=" ? 1 : 0);
+            insert.exec();
+            insert.reset();
+        }
+        if (!recordAggregates.empty())
+            SumItems(db_, kRecordSums, recordAggregates.substr(1), "dt_data", "dt_data");
+        if (sheet27)
+            SumItems(db_, kSheet27Sums, SheetNumber(27).aggregates,
+                     "dt_data CROSS JOIN dt_data1 ON dt_data1.c901=dt_data.c901", "dt_data1");
+    } catch (...) {
+        Drop();
+        throw;
+    }
+}
+
+ItemSums::~ItemSums() {
+    Drop();
+}
+
+void ItemSums::Drop() noexcept {
+    for (const char* table : {kSheet27Sums, kRecordSums, kItemTable}) {
+        try {
+            db_.exec(std::string("DROP TABLE IF EXISTS temp.") + table);
+        } catch (...) {
+        }
+    }
+}
+
+std::string ItemSums::SheetStatement(int sheet) const {
+    std::string columns;
+    for (const std::string& alias : SheetNumber(sheet).aliases) columns += ",sums." + alias;
+    return "select item.title,item.sid" + columns + " from temp." + kItemTable +
+           " item join temp." + (sheet == 27 ? kSheet27Sums : kRecordSums) +
+           " sums on sums.sid=item.sid order by item.sid";
 }
 
 }  // namespace tallwick::summary

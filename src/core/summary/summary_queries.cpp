@@ -71,7 +71,7 @@ void AddField(SummarySheet& sheet, Kind kind, const std::string& x) {
 }
 
 SummarySheet Build(const SheetSpec& spec) {
-    SummarySheet sheet{spec.number, spec.title, {}, {}};
+    SummarySheet sheet{spec.number, spec.title, {}, {}, {}};
     for (const Span& span : spec.spans) {
         if (span.kind == Kind::Count || span.kind == Kind::WeightedD023 ||
             span.kind == Kind::WeightedD045) {
@@ -83,6 +83,7 @@ SummarySheet Build(const SheetSpec& spec) {
         const int to = *span.last ? std::atoi(span.last + 1) : from;
         for (int n = from; n <= to; ++n) AddField(sheet, span.kind, Field(family, n));
     }
+    sheet.aggregates = sheet.selectList;
     sheet.selectList +=
         spec.number == 27
             ? " from dt_data1 inner join dt_data on dt_data1.c901=dt_data.c901 where dt_data.c901>0"

@@ -14,6 +14,7 @@ struct SummarySheet {
     // "sum(z001) as sum_z001,... from dt_data where c901>0": a grouping statement puts its
     // grouping column in front and a "group by" or further conditions behind.
     std::string selectList;
+    std::string aggregates;  // the select list without its "from" clause
 };
 
 // Sheets 2 to 27, in order; built once.

@@ -107,8 +107,7 @@ class CombinedSums {
         std::string aggregates;
         for (int number = 2; number <= 26; ++number) {
             if (!sheets[static_cast<std::size_t>(number - 1)]) continue;
-            const std::string& list = SheetNumber(number).selectList;
-            aggregates += "," + list.substr(0, list.find(" from dt_data where c901>0"));
+            aggregates += "," + SheetNumber(number).aggregates;
         }
         db_.exec("DROP TABLE IF EXISTS temp.summary_sums");
         if (aggregates.empty()) return;
@@ -164,17 +163,14 @@ void FillByCode(SQLite::Database& db, SheetFiller& filler, int number, Grouping 
         filler.Target().WriteNumber(kTotalRow, 2, WholeAverage(db, kWholeD045Average));
 }
 
-void FillByItems(SQLite::Database& db, SheetFiller& filler, int number,
-                 const std::vector<GroupItem>& items) {
+void FillByItems(SQLite::Database& db, SheetFiller& filler, int number, std::size_t itemCount,
+                 const ItemSums& sums) {
     const auto columns = static_cast<std::uint64_t>(SheetNumber(number).aliases.size());
-    filler.Begin(items.size() * columns);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        SQLite::Statement query(db, ItemStatement(number, items[i]));
-        query.bind(1, items[i].title);
-        query.bind(2, static_cast<std::int64_t>(i + 1));
-        query.bind(3, items[i].low);
-        query.bind(4, items[i].high);
-        if (query.executeStep()) filler.WriteRow(i + 1, query);
+    filler.Begin(itemCount * columns);
+    SQLite::Statement query(db, sums.SheetStatement(number));
+    std::size_t position = 0;
+    while (query.executeStep()) {
+        filler.WriteRow(++position, query);
         filler.Target().AutoFitColumn(1);
         filler.Target().AlignLeft(9, 1, 10, 1);
     }
@@ -200,9 +196,14 @@ SummaryOutcome WriteSummaryWorkbook(SQLite::Database& db, const std::filesystem:
     }
 
     std::vector<GroupItem> items;
+    std::optional<ItemSums> itemSums;
     std::optional<CombinedSums> sums;
     if (request.grouping == Grouping::Custom) {
         items = ReadGroupItemsReversed(db, request.groupId);
+        std::vector<int> numbers;
+        for (int number = 2; number <= kWorkbookSheets; ++number)
+            if (request.sheets[static_cast<std::size_t>(number - 1)]) numbers.push_back(number);
+        itemSums.emplace(db, items, numbers);
     } else {
         sums.emplace(db, request.grouping, request.sheets);
     }
@@ -215,7 +216,7 @@ SummaryOutcome WriteSummaryWorkbook(SQLite::Database& db, const std::filesystem:
             SheetFiller filler(book->Sheet(number), state, progress);
             PlaceLabel(filler.Target(), request.grouping);
             if (request.grouping == Grouping::Custom)
-                FillByItems(db, filler, number, items);
+                FillByItems(db, filler, number, items.size(), *itemSums);
             else
                 FillByCode(db, filler, number, request.grouping, *sums);
         }
