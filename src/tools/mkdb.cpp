@@ -6,6 +6,7 @@
 // into place, so a failed build never leaves a half-made database.
 #include "common/file_io.h"
 #include "store/database.h"
+#include "tsv_table.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -19,17 +20,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-    std::vector<std::string> cells;
-    std::string::size_type start = 0;
-    for (;;) {
-        const auto tab = line.find('\t', start);
-        cells.push_back(line.substr(start, tab - start));
-        if (tab == std::string::npos) return cells;
-        start = tab + 1;
-    }
-}
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,12 +35,12 @@ void LoadRows(SQLite::Database& db, const std::string& table, const fs::path& fi
     std::string line;
     std::getline(in, line);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto columns = SplitTabs(line);
+    const auto columns = tallwick::tools::Split(line, '\t');
 
-    std::string sql = "INSERT INTO \"" + table + "\" (";
+    std::string sql = "INSERT INTO " + tallwick::QuoteIdentifier(table) + " (";
     std::string marks;
     for (size_t i = 0; i < columns.size(); ++i) {
-        sql += (i ? ", \"" : "\"") + columns[i] + "\"";
+        sql += (i ? ", " : "") + tallwick::QuoteIdentifier(columns[i]);
         marks += i ? ", ?" : "?";
     }
     SQLite::Statement insert(db, sql + ") VALUES (" + marks + ")");
@@ -60,7 +50,7 @@ void LoadRows(SQLite::Database& db, const std::string& table, const fs::path& fi
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty()) continue;
-        const auto cells = SplitTabs(line);
+        const auto cells = tallwick::tools::Split(line, '\t');
         if (cells.size() != columns.size()) {
             throw std::runtime_error(file.string() + ":" + std::to_string(lineNumber) + ": " +
                                      std::to_string(cells.size()) + " cells, header has " +

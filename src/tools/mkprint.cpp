@@ -6,6 +6,7 @@
 #include "sheet/cell_address.h"
 #include "sheet/text_width.h"
 #include "sheet/workbook.h"
+#include "tsv_table.h"
 
 #include <xlsxwriter.h>
 
@@ -28,40 +29,6 @@ constexpr int kValueColumn = 4;    // D: label, code and unit stand left of it
 constexpr double kLabelWidth = 56;
 constexpr double kCoverLabelWidth = 44;
 constexpr double kCoverValueWidth = 46;
-
-std::vector<std::string> Split(const std::string& line) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(line);
-    while (std::getline(in, part, '\t')) parts.push_back(part);
-    if (!line.empty() && line.back() == '\t') parts.emplace_back();
-    return parts;
-}
-
-// A tab-separated file as rows of named cells.
-std::vector<std::map<std::string, std::string>> ReadTable(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    std::vector<std::map<std::string, std::string>> rows;
-    std::vector<std::string> header;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (header.empty()) {
-            header = Split(line);
-            continue;
-        }
-        if (line.empty()) continue;
-        const std::vector<std::string> cells = Split(line);
-        if (cells.size() > header.size())
-            throw std::runtime_error(path.string() + ": too many cells in \"" + line + "\"");
-        std::map<std::string, std::string> row;
-        for (std::size_t i = 0; i < header.size(); ++i)
-            row[header[i]] = i < cells.size() ? cells[i] : std::string();
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
 
 const std::string& Need(const std::map<std::string, std::string>& row, const std::string& column,
                         const std::filesystem::path& path) {
@@ -117,7 +84,7 @@ struct CoverText {
 std::vector<Field> ReadFields(const std::filesystem::path& path) {
     std::vector<Field> fields;
     std::map<std::pair<int, std::string>, std::string> taken;
-    for (const auto& row : ReadTable(path)) {
+    for (const auto& row : tallwick::tools::ReadTsvRecords(path)) {
         const std::string& name = Need(row, "FieldName", path);
         if (Number(Need(row, "PageID", path), name + " PageID") < 0) continue;
         const std::string& sheetText = Need(row, "printPageID", path);
@@ -147,7 +114,7 @@ std::vector<Field> ReadFields(const std::filesystem::path& path) {
 
 void AddItems(std::vector<Field>& fields, const std::filesystem::path& path) {
     std::map<std::string, std::pair<std::string, std::string>> items;
-    for (const auto& row : ReadTable(path))
+    for (const auto& row : tallwick::tools::ReadTsvRecords(path))
         items[Need(row, "field", path)] = {Need(row, "label", path), Need(row, "unit", path)};
     for (Field& field : fields) {
         const auto item = items.find(field.name);
@@ -164,7 +131,7 @@ void AddItems(std::vector<Field>& fields, const std::filesystem::path& path) {
 std::vector<SheetText> ReadSheets(const std::filesystem::path& notesPath,
                                   const std::filesystem::path& titlesPath) {
     std::vector<SheetText> sheets(kSheets);
-    for (const auto& row : ReadTable(titlesPath)) {
+    for (const auto& row : tallwick::tools::ReadTsvRecords(titlesPath)) {
         const int page = Number(Need(row, "CodeID", titlesPath), "page");
         if (page < 0 || page >= kSheets)
             throw std::runtime_error("no sheet for page " + row.at("CodeID"));
@@ -172,7 +139,7 @@ std::vector<SheetText> ReadSheets(const std::filesystem::path& notesPath,
         sheets[static_cast<std::size_t>(page)].title = title;
         sheets[static_cast<std::size_t>(page)].tab = title.substr(0, title.find(' '));
     }
-    for (const auto& row : ReadTable(notesPath)) {
+    for (const auto& row : tallwick::tools::ReadTsvRecords(notesPath)) {
         const int sheet = Number(Need(row, "sheet", notesPath), "sheet");
         if (sheet < 1 || sheet > kSheets) throw std::runtime_error("no sheet " + row.at("sheet"));
         sheets[static_cast<std::size_t>(sheet - 1)].note = Need(row, "note", notesPath);
@@ -185,7 +152,7 @@ std::vector<SheetText> ReadSheets(const std::filesystem::path& notesPath,
 
 std::map<int, std::vector<Heading>> ReadHeadings(const std::filesystem::path& path) {
     std::map<int, std::vector<Heading>> headings;
-    for (const auto& row : ReadTable(path)) {
+    for (const auto& row : tallwick::tools::ReadTsvRecords(path)) {
         const int sheet = Number(Need(row, "sheet", path), "heading sheet");
         const std::string& style = Need(row, "style", path);
         if (style != "group" && style != "section")
@@ -198,7 +165,7 @@ std::map<int, std::vector<Heading>> ReadHeadings(const std::filesystem::path& pa
 
 std::vector<CoverText> ReadCover(const std::filesystem::path& path) {
     std::vector<CoverText> lines;
-    for (const auto& row : ReadTable(path)) {
+    for (const auto& row : tallwick::tools::ReadTsvRecords(path)) {
         const auto cell = tallwick::sheet::ParseCellName(Need(row, "column", path) + "1");
         if (!cell) throw std::runtime_error(path.string() + ": bad column " + row.at("column"));
         lines.push_back({Number(Need(row, "row", path), "cover row"), cell->column,

@@ -8,6 +8,8 @@
 #include "summary/summary_queries.h"
 #include "summary/table_list.h"
 
+#include "tsv_table.h"
+
 #include <xlsxwriter.h>
 
 #include <filesystem>
@@ -23,32 +25,11 @@ namespace {
 
 using Table = std::vector<std::vector<std::string>>;
 
-std::vector<std::string> Split(const std::string& line, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(line);
-    while (std::getline(in, part, separator)) parts.push_back(part);
-    if (!line.empty() && line.back() == separator) parts.emplace_back();
-    return parts;
-}
-
 // A tab-separated file without its header line.
 Table ReadTable(const std::filesystem::path& path, std::vector<std::string>* header = nullptr) {
-    std::ifstream in(path);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    Table rows;
-    std::string line;
-    bool first = true;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (first) {
-            if (header) *header = Split(line, '\t');
-            first = false;
-            continue;
-        }
-        if (!line.empty()) rows.push_back(Split(line, '\t'));
-    }
-    return rows;
+    tallwick::tools::TsvTable table = tallwick::tools::ReadTsv(path);
+    if (header) *header = std::move(table.header);
+    return std::move(table.rows);
 }
 
 std::map<std::string, std::string> ReadHints(const std::filesystem::path& path) {
@@ -86,7 +67,7 @@ Headings ReadHeadings(const std::filesystem::path& path) {
     Headings headings;
     for (const auto& row : ReadTable(path)) {
         if (row.size() < 3) throw std::runtime_error(path.string() + ": short line");
-        const std::vector<std::string> labels = Split(row[2], '|');
+        const std::vector<std::string> labels = tallwick::tools::Split(row[2], '|');
         if (row[1] == "count")
             headings.count = row[2];
         else if (row[1] == "yesno")
