@@ -1,6 +1,7 @@
 // tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...): a check run over stored
 // records with the compiled rules. Records that pass are marked clean. The result file goes to
 // the temporary folder; its path and the totals are printed, the file is not opened.
+#include "arguments.h"
 #include "command.h"
 #include "terminal_progress.h"
 
@@ -10,7 +11,6 @@
 #include "check/field_hints.h"
 #include "store/connection.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace tallwick::cli {
@@ -20,19 +20,8 @@ constexpr const char* kUsage =
     "usage: tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...)\n";
 
 std::optional<std::vector<double>> ParseCodes(const std::string& list) {
-    std::vector<double> codes;
-    std::string_view rest = list;
-    while (!rest.empty()) {
-        const auto comma = rest.find(',');
-        const std::string_view item = rest.substr(0, comma);
-        double code = 0;
-        const auto parsed = std::from_chars(item.data(), item.data() + item.size(), code);
-        if (item.empty() || parsed.ec != std::errc() || parsed.ptr != item.data() + item.size())
-            return std::nullopt;
-        codes.push_back(code);
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-    }
-    if (codes.empty()) return std::nullopt;
+    auto codes = ParseCommaList<double>(list);
+    if (!codes || codes->empty()) return std::nullopt;
     return codes;
 }
 

@@ -2,6 +2,7 @@
 // The data list: one row per record with the cover fields and the fields of the chosen survey
 // tables (LIST: table lines 1 to 13, comma separated; by default the ticks of exporttable.qd
 // beside the program), for all records, a range of unit codes or a custom grouping item.
+#include "arguments.h"
 #include "command.h"
 #include "common/local_time.h"
 #include "terminal_progress.h"
@@ -16,7 +17,6 @@
 
 #include <SQLiteCpp/Statement.h>
 
-#include <charconv>
 #include <optional>
 #include <ostream>
 
@@ -35,26 +35,6 @@ struct ListArguments {
     std::filesystem::path output;
 };
 
-std::optional<std::int64_t> ParseNumber(std::string_view text) {
-    std::int64_t value = 0;
-    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
-std::optional<std::array<bool, 13>> ParseTables(std::string_view list) {
-    std::array<bool, 13> ticked{};
-    while (!list.empty()) {
-        const auto comma = list.find(',');
-        const auto number = ParseNumber(list.substr(0, comma));
-        if (!number || *number < 1 || *number > 13) return std::nullopt;
-        ticked[static_cast<std::size_t>(*number - 1)] = true;
-        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
-    }
-    return ticked;
-}
-
 std::optional<ListArguments> ParseArguments(const std::vector<std::string>& args) {
     ListArguments parsed;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -63,10 +43,10 @@ std::optional<ListArguments> ParseArguments(const std::vector<std::string>& args
             parsed.range.emplace(args[i + 1], args[i + 2]);
             i += 2;
         } else if (args[i] == "--group-item" && hasValue) {
-            parsed.groupItem = ParseNumber(args[++i]);
+            parsed.groupItem = ParseExactly<std::int64_t>(args[++i]);
             if (!parsed.groupItem) return std::nullopt;
         } else if (args[i] == "--tables" && hasValue) {
-            parsed.tables = ParseTables(args[++i]);
+            parsed.tables = ParseTicks<13>(args[++i]);
             if (!parsed.tables) return std::nullopt;
         } else if (args[i] == "-o" && hasValue) {
             parsed.output = args[++i];

@@ -1,13 +1,13 @@
 // tallwick-cli print CODE -o OUT.xlsx
 // The annual report of one record, filled into the template beside the program. The workbook's
 // path is printed, the file is not opened.
+#include "arguments.h"
 #include "command.h"
 #include "terminal_progress.h"
 
 #include "print/annual_report.h"
 #include "store/connection.h"
 
-#include <charconv>
 #include <cmath>
 #include <ostream>
 
@@ -18,12 +18,9 @@ constexpr const char* kUsage = "usage: tallwick-cli print CODE -o OUT.xlsx\n";
 
 // Codes are whole numbers of up to 14 digits, exactly representable as a double.
 std::optional<double> ParseCode(const std::string& text) {
-    std::int64_t value = 0;
-    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != text.data() + text.size() ||
-        value < 1 || value > 99999999999999)
-        return std::nullopt;
-    return static_cast<double>(value);
+    const auto value = ParseExactly<std::int64_t>(text);
+    if (!value || *value < 1 || *value > 99999999999999) return std::nullopt;
+    return static_cast<double>(*value);
 }
 
 }  // namespace

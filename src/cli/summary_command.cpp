@@ -2,13 +2,13 @@
 // The summary workbook from the template beside the program: one row per union level, reporting
 // state or item of a custom grouping on each chosen sheet (LIST: sheet numbers 1 to 27, comma
 // separated; all of them by default). The workbook's path is printed, the file is not opened.
+#include "arguments.h"
 #include "command.h"
 #include "terminal_progress.h"
 
 #include "store/connection.h"
 #include "summary/summary_workbook.h"
 
-#include <charconv>
 #include <ostream>
 
 namespace tallwick::cli {
@@ -23,38 +23,18 @@ struct SummaryArguments {
     std::filesystem::path output;
 };
 
-std::optional<std::int64_t> ParseNumber(std::string_view text) {
-    std::int64_t value = 0;
-    const auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 bool ParseGrouping(const std::string& text, summary::SummaryRequest& request) {
     if (text == "level") {
         request.grouping = summary::Grouping::Level;
     } else if (text == "state") {
         request.grouping = summary::Grouping::State;
     } else if (text.starts_with("group:")) {
-        const auto id = ParseNumber(std::string_view(text).substr(6));
+        const auto id = ParseExactly<std::int64_t>(std::string_view(text).substr(6));
         if (!id || *id < 0) return false;
         request.grouping = summary::Grouping::Custom;
         request.groupId = *id;
     } else {
         return false;
-    }
-    return true;
-}
-
-bool ParseTables(std::string_view list, summary::SummaryRequest& request) {
-    request.sheets.fill(false);
-    while (!list.empty()) {
-        const auto comma = list.find(',');
-        const auto number = ParseNumber(list.substr(0, comma));
-        if (!number || *number < 1 || *number > summary::kWorkbookSheets) return false;
-        request.sheets[static_cast<std::size_t>(*number - 1)] = true;
-        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
     }
     return true;
 }
@@ -70,7 +50,9 @@ std::optional<SummaryArguments> ParseArguments(const std::vector<std::string>& a
             if (!ParseGrouping(value, parsed.request)) return std::nullopt;
             grouping = true;
         } else if (option == "--tables") {
-            if (!ParseTables(value, parsed.request)) return std::nullopt;
+            const auto sheets = ParseTicks<summary::kWorkbookSheets>(value);
+            if (!sheets) return std::nullopt;
+            parsed.request.sheets = *sheets;
         } else if (option == "-o") {
             parsed.output = value;
         } else {
