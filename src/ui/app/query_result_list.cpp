@@ -18,6 +18,7 @@
 
 #include <QDate>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -86,6 +87,8 @@ QueryResultList::QueryResultList(RecordListModel::DatabaseSource database, Entry
     for (QToolButton* button : {edit_, delete_, export_, back}) tools->addWidget(button);
     tools->addStretch(1);
 
+    // The row indicator: where the walk through the result stands.
+    grid_->verticalHeader()->show();
     count_->setObjectName(QStringLiteral("CountLabel"));
     auto* countLine = new QHBoxLayout;
     countLine->addWidget(new QLabel(QStringLiteral("符合条件的数据总数：")));
