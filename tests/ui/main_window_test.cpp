@@ -1,9 +1,11 @@
 // The main window as the user meets it: enable rules, menus and groups, keys, wheel, compaction,
 // the splash and its service gesture; and screenshots of the window and of a running check.
 #include "main_window.h"
+#include "../core/sheet_python_reader.h"
 #include "about_dialog.h"
 #include "check_dialog.h"
 #include "delete_dialog.h"
+#include "entry_window.h"
 #include "group_bar.h"
 #include "message_box.h"
 #include "query_result_list.h"
@@ -184,16 +186,32 @@ class MainWindowTest : public QObject {
         window->List().GoToRow(1);
         const QString code = QString::number(window->ListModel().CodeAt(1), 'f', 0);
         window->Actions().print->trigger();
+        // The entry window prints the record it was opened on and leaves the last sheet shown.
+        window->List().GoToRow(2);
+        const QString entryCode = QString::number(window->ListModel().CodeAt(2), 'f', 0);
+        QTimer::singleShot(0, [&window] {
+            window->Entry().Button(QStringLiteral("tbPrint"))->click();
+            window->Entry().Button(QStringLiteral("tbReturn"))->click();
+        });
+        window->ModifyRecord();
         qputenv("HOME", oldHome);
         Prompts().openFile = nullptr;
-        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.size(), 2);
         QVERIFY2(opened[0].contains(QStringLiteral("2018打印表-") + code + QStringLiteral("-")),
                  qPrintable(opened[0]));
-        QVERIFY(QFileInfo::exists(opened[0]));
+        QVERIFY2(
+            opened[1].contains(QStringLiteral("2018打印表-") + entryCode + QStringLiteral("-")),
+            qPrintable(opened[1]));
+        QCOMPARE(tallwick::test::ReadWithOpenpyxl(opened[0].toStdString()).activeSheet, 0);
+        QCOMPARE(tallwick::test::ReadWithOpenpyxl(opened[1].toStdString()).activeSheet, 13);
     }
 
     void compactionTwiceReportsSuccessAndReturnsToTheFirstRow() {
         auto window = Open(10);
+        // An editing session before must not keep the database from closing.
+        QTimer::singleShot(
+            0, [&window] { window->Entry().Button(QStringLiteral("tbReturn"))->click(); });
+        window->ModifyRecord();
         window->List().GoToRow(4);
         window->CompactDatabase();
         window->CompactDatabase();

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -186,6 +187,7 @@ void EntryWindow::OpenForAdding(RecordListView& list) {
     const int row = list.CurrentRow();
     const double bookmark = row >= 0 ? list.Model().CodeAt(row) : 0;
     try {
+        const auto ending = qScopeGuard([this] { EndSession(); });
         Begin(true, list);
         exec();
     } catch (...) {
@@ -199,8 +201,15 @@ void EntryWindow::OpenForAdding(RecordListView& list) {
 
 void EntryWindow::OpenForModifying(RecordListView& list) {
     if (list.Model().RowCount() == 0) return;
+    const auto ending = qScopeGuard([this] { EndSession(); });
     Begin(false, list);
     exec();
+}
+
+void EntryWindow::EndSession() {
+    // The rule table's prepared statements would keep the database from closing (compaction,
+    // backup, the end of the program) while the window waits for its next session.
+    rules_.reset();
 }
 
 void EntryWindow::Begin(bool adding, RecordListView& list) {

@@ -43,6 +43,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
 
     // The session set-up of the two above without the modal loop; tests drive the window after it.
     void Begin(bool adding, RecordListView& list);
+    // Lets go of the statements the session held on the database.
+    void EndSession();
 
     // The question before unsaved changes are dropped; true answers Yes. Tests replace it.
     std::function<bool(const QString& text)> askToSave;
