@@ -4,6 +4,7 @@
 
 #include "../core/sheet_python_reader.h"
 #include "common/user_error.h"
+#include "entry_number_box.h"
 #include "entry_window.h"
 #include "list_sort.h"
 #include "message_box.h"
@@ -242,6 +243,25 @@ class QueryResultListTest : public QObject {
         QCOMPARE(name, QStringLiteral("丙工会"));
         QCOMPARE(position, QStringLiteral("第2条/共3条"));
         QCOMPARE(list_->grid()->CurrentRow(), 1);
+    }
+
+    void aRecordSavedOutOfTheResultLeavesTheList() {
+        Db().exec(
+            "UPDATE dt_data SET c903=110101, c904=1, c905='张三', c906='010-12345678', c907=1 "
+            "WHERE c901=100000000003");
+        list_->SetCondition("where z001>=10 and z001<50");
+        list_->grid()->GoToRow(1);  // code 3, z001 49
+        bool saved = false;
+        QTimer::singleShot(0, entry_.get(), [this, &saved] {
+            qobject_cast<EntryNumberBox*>(entry_->Field(QStringLiteral("z001")))->setValue(5);
+            saved = entry_->Save();
+            entry_->Button(QStringLiteral("tbReturn"))->click();
+        });
+        list_->OpenCurrent();
+        QVERIFY(saved);
+        QCOMPARE(Count("SELECT z001 FROM dt_data WHERE c901=100000000003"), 5);
+        QCOMPARE(ListedCodes(), (std::vector<double>{1, 4}));
+        QCOMPARE(list_->countLabel()->text(), QStringLiteral("2"));
     }
 };
 
