@@ -2,8 +2,7 @@
 // records. Target: 100,000 records under 10 s. The baseline steps through the same two queries
 // reading every value, which is what the export costs before anything is written.
 #include "query/data_list.h"
-#include "query/result_columns.h"
-#include "query/result_workbook.h"
+#include "query/data_list_export.h"
 #include "record_generator.h"
 #include "store/connection.h"
 
@@ -54,13 +53,8 @@ void BM_ExportDataList(benchmark::State& state) {
                                          folder / "datalist.xlsx"};
     for (auto _ : state) {
         const query::DataListQueries queries = AllTablesQueries(db);
-        SQLite::Statement main(db, queries.main);
-        SQLite::Statement second(db, queries.second);
-        FieldDataArray descriptions = query::DescribeColumns(main);
-        const std::size_t firstCount = descriptions.size();
-        for (auto& column : query::DescribeColumns(second)) descriptions.push_back(column);
-        const fs::path written = query::ExportPairedResultWorkbook(
-            db, queries.main, queries.second, firstCount, descriptions, request, nullptr);
+        const fs::path written = query::ExportDataList(
+            db, queries, query::DescribeDataList(db, queries), request, nullptr);
         state.counters["bytes"] = static_cast<double>(fs::file_size(written));
     }
 }

@@ -9,13 +9,10 @@
 
 #include "common/user_error.h"
 #include "query/data_list.h"
+#include "query/data_list_export.h"
 #include "query/data_list_settings.h"
 #include "query/export_messages.h"
-#include "query/result_columns.h"
-#include "query/result_workbook.h"
 #include "store/connection.h"
-
-#include <SQLiteCpp/Statement.h>
 
 #include <optional>
 #include <ostream>
@@ -58,7 +55,7 @@ std::optional<ListArguments> ParseArguments(const std::vector<std::string>& args
     return parsed;
 }
 
-// The first 13 lines of exporttable.qd: a line counts when it is ticked (or grey).
+// The queries of the grouping item `id`; an unknown id is refused as the dialog refuses it.
 query::DataListQueries ItemQueries(SQLite::Database& db, const query::DataListColumns& columns,
                                    std::int64_t id) {
     const auto item = query::FindDataListGroupItem(db, id);
@@ -86,22 +83,13 @@ int RunExportList(const CommandContext& context) {
         : arguments->groupItem ? ItemQueries(db, columns, *arguments->groupItem)
                                : query::AllRecordsQueries(columns);
 
-    SQLite::Statement main(db, queries.main);
-    FieldDataArray descriptions = query::DescribeColumns(main);
-    const std::size_t firstCount = descriptions.size();
+    const query::DataListLayout layout = query::DescribeDataList(db, queries);
     const query::WorkbookRequest request{connection.ReadDatabaseLabel() + "数据列表",
                                          FormatCurrentLocalTime("%Y/%m/%d"), arguments->output};
     TerminalProgress bar(context.err, context.progressOnTerminal);
     const auto progress = [&](std::uint64_t done, std::uint64_t total) { bar.Update(done, total); };
-    std::filesystem::path written;
-    if (queries.second.empty()) {
-        written = query::ExportResultWorkbook(db, queries.main, descriptions, request, progress);
-    } else {
-        SQLite::Statement second(db, queries.second);
-        for (auto& column : query::DescribeColumns(second)) descriptions.push_back(column);
-        written = query::ExportPairedResultWorkbook(db, queries.main, queries.second, firstCount,
-                                                    descriptions, request, progress);
-    }
+    const std::filesystem::path written =
+        query::ExportDataList(db, queries, layout, request, progress);
     bar.Finish();
     context.out << query::WorkbookExportedMessage(written) << '\n';
     return 0;

@@ -2,6 +2,7 @@
 #include "common/user_error.h"
 #include "query/column_kind.h"
 #include "query/data_list.h"
+#include "query/data_list_export.h"
 #include "query/export_messages.h"
 #include "query/result_columns.h"
 #include "query/result_database.h"
@@ -198,11 +199,8 @@ TEST_F(QueryExportTest, ADataListOfEveryTableOpensInLibreOffice) {
     all.fill(true);
     const auto queries =
         tallwick::query::AllRecordsQueries(tallwick::query::BuildDataListColumns(db, all));
-    FieldDataArray columns = Describe(queries.main);
-    const auto firstCount = columns.size();
-    for (auto& column : Describe(queries.second)) columns.push_back(column);
-    const auto path = tallwick::query::ExportPairedResultWorkbook(
-        db, queries.main, queries.second, firstCount, columns,
+    const auto path = tallwick::query::ExportDataList(
+        db, queries, tallwick::query::DescribeDataList(db, queries),
         {"Tallwick数据列表", "2026/12/10", out.Path() / "list.xlsx"}, nullptr);
 
     std::ifstream csv(tallwick::test::ConvertWithLibreOffice(

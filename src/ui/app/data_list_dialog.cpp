@@ -5,12 +5,9 @@
 #include "message_box.h"
 #include "operation_progress.h"
 #include "progress_window.h"
+#include "query/data_list_export.h"
 #include "query/export_messages.h"
-#include "query/result_columns.h"
-#include "query/result_workbook.h"
 #include "store/code_range.h"
-
-#include <SQLiteCpp/Statement.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -217,19 +214,9 @@ void DataListDialog::ExportList() {
         queries = query::AllRecordsQueries(columns);
     }
 
-    FieldDataArray descriptions;
-    std::size_t firstCount = 0;
-    {
-        SQLite::Statement main(db_, queries.main);
-        descriptions = query::DescribeColumns(main);
-        firstCount = descriptions.size();
-        // An empty list is refused before the user is asked for a file name.
-        if (!main.executeStep()) throw UserError(query::kEmptyWorkbookExport);
-    }
-    if (!queries.second.empty()) {
-        SQLite::Statement second(db_, queries.second);
-        for (auto& column : query::DescribeColumns(second)) descriptions.push_back(column);
-    }
+    const query::DataListLayout layout = query::DescribeDataList(db_, queries);
+    // An empty list is refused before the user is asked for a file name.
+    if (layout.empty) throw UserError(query::kEmptyWorkbookExport);
 
     const std::string title = databaseLabel_.toStdString() + "数据列表";
     const QString chosen = askFileName(Q(query::SuggestedExportName(
@@ -241,12 +228,7 @@ void DataListDialog::ExportList() {
 
     if (progress_) progress_->show();
     const std::filesystem::path written =
-        queries.second.empty()
-            ? query::ExportResultWorkbook(db_, queries.main, descriptions, request,
-                                          ProgressOf(progress_, kExportCaption))
-            : query::ExportPairedResultWorkbook(db_, queries.main, queries.second, firstCount,
-                                                descriptions, request,
-                                                ProgressOf(progress_, kExportCaption));
+        query::ExportDataList(db_, queries, layout, request, ProgressOf(progress_, kExportCaption));
     if (progress_) progress_->hide();
     lastWorkbook_ = Q(written.string());
     ShowMessage(Q(query::WorkbookExportedMessage(written)), this);
