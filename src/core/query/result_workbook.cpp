@@ -5,6 +5,7 @@
 #include "query/column_kind.h"
 #include "query/export_messages.h"
 #include "query/result_columns.h"
+#include "sheet/cell_address.h"
 #include "sheet/text_width.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -351,18 +352,6 @@ zip_int64_t ReadSplicedSheet(void* state, void* data, zip_uint64_t length,
     }
 }
 
-// "IP1004" -> zero-based row and column.
-void ParseCell(std::string_view cell, lxw_row_t& row, lxw_col_t& col) {
-    std::size_t i = 0;
-    unsigned long number = 0;
-    for (; i < cell.size() && cell[i] >= 'A' && cell[i] <= 'Z'; ++i)
-        number = number * 26 + static_cast<unsigned long>(cell[i] - 'A' + 1);
-    col = static_cast<lxw_col_t>(number - 1);
-    unsigned long line = 0;
-    std::from_chars(cell.data() + i, cell.data() + cell.size(), line);
-    row = static_cast<lxw_row_t>(line - 1);
-}
-
 // The sheet's dimension widened to take in the record rows.
 void WidenDimension(std::string& xml, const RecordRows& rows) {
     if (!rows.Any()) return;
@@ -374,11 +363,13 @@ void WidenDimension(std::string& xml, const RecordRows& rows) {
     if (end == std::string::npos) throw std::runtime_error("no dimension in the sheet");
     const std::string_view ref(xml.data() + begin, end - begin);
     const auto colon = ref.find(':');
-    lxw_row_t row = 0;
-    lxw_col_t col = 0;
-    ParseCell(colon == std::string_view::npos ? ref : ref.substr(colon + 1), row, col);
-    char last[LXW_MAX_CELL_NAME_LENGTH];
-    lxw_rowcol_to_cell(last, std::max(row, rows.LastRow()), std::max(col, rows.LastCol()));
+    const auto corner =
+        sheet::ParseCellName(colon == std::string_view::npos ? ref : ref.substr(colon + 1));
+    if (!corner) throw std::runtime_error("no dimension in the sheet");
+    // The rows file counts from 0, the sheet's names from 1.
+    const std::string last =
+        sheet::CellName(std::max(corner->row, static_cast<int>(rows.LastRow()) + 1),
+                        std::max(corner->column, static_cast<int>(rows.LastCol()) + 1));
     xml.replace(begin, end - begin,
                 std::string(ref.substr(0, std::min(colon, ref.size()))) + ":" + last);
 }
