@@ -1,13 +1,13 @@
 // The entry window on 100,000 stored records: loading a record into the form (moving to the
 // next record), and saving it with the whole rule table checked.
-#include "entry_window.h"
-#include "message_box.h"
+#include "entry/entry_window.h"
+#include "list/record_list_model.h"
+#include "list/record_list_view.h"
 #include "record_generator.h"
-#include "record_list_model.h"
-#include "record_list_view.h"
-#include "registry.h"
+#include "settings/registry.h"
 #include "store/connection.h"
 #include "store/database.h"
+#include "widgets/message_box.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The record list on 100,000 generated records: opening it (catalogue, one SELECT of the visible
 // columns) and re-sorting it in memory by a title click.
-#include "main_window.h"
+#include "list/record_list_model.h"
 #include "record_generator.h"
-#include "record_list_model.h"
+#include "shell/main_window.h"
 #include "store/connection.h"
 #include "store/database.h"
 

@@ -1,7 +1,7 @@
 #include "command.h"
 
-#include "../core/sheet_python_reader.h"
 #include "common/user_error.h"
+#include "sheet_python_reader.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,152 @@
+#pragma once
+
+#include "check/rule_table.h"
+#include "entry/code_tables.h"
+#include "entry/entry_form.h"
+#include "entry/record_io.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QTextBrowser;
+class QWidget;
+
+namespace tallwick::ui {
+
+class ErrorListWindow;
+class RecordListView;
+class Registry;
+
+// TdlgSurveyDataForm "基层以上单位数据": one record of the record list on fourteen pages.
+// Created once and reused: OpenForAdding / OpenForModifying run one modal editing session each.
+class EntryWindow : public QDialog, public check::ValueSource {
+    Q_OBJECT
+  public:
+    using DatabaseSource = std::function<SQLite::Database&()>;
+
+    EntryWindow(DatabaseSource database, Registry& registry, QString programFolder,
+                QWidget* parent = nullptr);
+    ~EntryWindow() override;
+
+    // actAddNew: new records until the window closes; afterwards the list is re-read and
+    // returns to the row that was current.
+    void OpenForAdding(RecordListView& list);
+    // actModify: the list's current row, with navigation over the list. Nothing on an empty list.
+    void OpenForModifying(RecordListView& list);
+
+    // The session set-up of the two above without the modal loop; tests drive the window after it.
+    void Begin(bool adding, RecordListView& list);
+    // Lets go of the statements the session held on the database.
+    void EndSession();
+
+    // The question before unsaved changes are dropped; true answers Yes. Tests replace it.
+    std::function<bool(const QString& text)> askToSave;
+
+    // Asked by tbPrint with the code of the record the session was opened on.
+    std::function<void(double code)> printRecord;
+
+    // check::ValueSource: the control of that name (any case); text boxes throw.
+    std::optional<double> Value(std::string_view name) const override;
+
+    // The control of a field (any case), nullptr when the form has none.
+    QWidget* Field(const QString& name) const { return form_.Field(name); }
+    const EntryForm& Form() const { return form_; }
+    ErrorListWindow& ErrorList() { return *errorList_; }
+    QPushButton* Button(const QString& objectName) const;
+    QWidget* NavBar() const { return navBar_; }
+    QLabel* ItemNo() const { return itemNo_; }
+    QTextBrowser* Notes() const { return notes_; }
+    QAction* NavAction(int which) const { return navActions_[which]; }  // first, prev, next, last
+    bool IsAdding() const { return adding_; }
+    double LoadedCode() const { return loadedCode_; }
+
+    // The actions behind the buttons.
+    bool Hold();
+    bool Save(bool fromCloseQuery = false);
+    void CheckRecord();
+    bool CloseQuery();
+    void Navigate(int which);
+    // The error list's double click: page, then the field when it can take the focus.
+    void GoToError(int page, const QString& field);
+
+    // Cover rules on the values on screen; on failure one message, the cover shown and the
+    // offending field focused.
+    bool ValidateCoverPage();
+    void ApplyLevelRules(int level);
+    void ApplyReportingState(int state);
+    void FocusFirstField();
+    void ChooseRegion();  // the region picker button
+
+    void reject() override;  // Esc and the close box run the close query
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    SQLite::Database& Db() const { return database_(); }
+    void BuildWindow();
+    void LoadRecord();
+    void FillForNewRecord();
+    void FillFromRecord(const entry::StoredRecord& record);
+    void SetLimitsByCatalogue(const entry::CatalogueRow& row, QWidget* control, bool newRecord);
+    bool Write(int recordState);
+    void UpdatePosition();
+    void MarkChanged();
+    void EnableSurveyFields();
+
+    void RegionExit(bool byUser);
+    void LevelExit(bool byUser);
+    void StateExit(bool byUser);
+    void FieldExit(QWidget* field);
+
+    bool FocusNextField();
+    void FocusPreviousField();
+    bool CanTakeFocus(const QWidget* widget) const;
+    void PageChanged(int index);
+    void ShowPage(int index);  // a switch by the program: no checks
+    void LoadNotes(int page);
+    void FocusLater(QWidget* widget);
+
+    DatabaseSource database_;
+    Registry& registry_;
+    QString programFolder_;
+    EntryForm form_;
+    ErrorListWindow* errorList_ = nullptr;
+    std::unique_ptr<check::RuleTable> rules_;
+    std::unique_ptr<check::UserNotifier> notifier_;
+    std::optional<entry::EntryCatalogue> catalogue_;
+    entry::CodeList levels_;
+    entry::CodeList states_;
+
+    QTextBrowser* notes_ = nullptr;
+    QWidget* navBar_ = nullptr;
+    QLabel* itemNo_ = nullptr;
+    QAction* navActions_[4] = {};
+    QPushButton* hold_ = nullptr;
+    QPushButton* save_ = nullptr;
+    QPushButton* add_ = nullptr;
+    QPushButton* check_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QPushButton* return_ = nullptr;
+
+    RecordListView* list_ = nullptr;
+    bool adding_ = false;
+    bool writtenSinceOpened_ = false;
+    bool loaded_ = false;
+    double loadedCode_ = 0;
+    double printCode_ = 0;
+    int currentPage_ = 0;
+    bool programPageSwitch_ = false;
+    bool fromErrorList_ = false;
+    bool inExitHandler_ = false;
+};
+
+}  // namespace tallwick::ui

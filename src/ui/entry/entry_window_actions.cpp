@@ -1,0 +1,342 @@
+// The entry window's record actions: cover validation, hold, save, check, the close query,
+// navigation and the checks on page changes.
+#include "entry/entry_window.h"
+
+#include "entry/cover_rules.h"
+#include "entry/entry_error_list.h"
+#include "entry/entry_number_box.h"
+#include "entry/entry_region_picker.h"
+#include "entry/processor_stamp.h"
+#include "list/record_list_view.h"
+#include "settings/registry.h"
+#include "widgets/code_popup.h"
+#include "widgets/message_box.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <exception>
+
+namespace tallwick::ui {
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
+
+class WindowCoverLookup : public entry::CoverLookup {
+  public:
+    WindowCoverLookup(SQLite::Database& db, const entry::CodeList& levels,
+                      const entry::CodeList& states)
+        : db_(db), levels_(levels), states_(states) {}
+    std::string RegionName(std::int64_t code) const override {
+        return entry::RegionName(db_, code);
+    }
+    std::string LevelName(int code) const override { return entry::CodeName(levels_, code); }
+    std::string StateName(int code) const override { return entry::CodeName(states_, code); }
+    bool CodeIsStored(double code) const override { return entry::CodeIsStored(db_, code); }
+
+  private:
+    SQLite::Database& db_;
+    const entry::CodeList& levels_;
+    const entry::CodeList& states_;
+};
+
+double CurrentCode(RecordListView& list) {
+    const int row = list.CurrentRow();
+    return row >= 0 ? list.Model().CodeAt(row) : 0;
+}
+
+// After a write the list shows the record as stored and returns to it; a record under a new code
+// (added or renumbered) needs the whole list re-read, a changed one only its row.
+void ReturnTo(RecordListView& list, double bookmark) {
+    if (!list.Model().RefreshRecord(bookmark)) list.RequeryKeepingRow();
+    list.ReturnToCode(bookmark);
+}
+
+}  // namespace
+
+bool EntryWindow::ValidateCoverPage() {
+    entry::CoverFields cover;
+    cover.code = Utf8(form_.code->text());
+    cover.unionName = Utf8(form_.unionName->text());
+    cover.region = static_cast<std::int64_t>(form_.region->value());
+    cover.level = static_cast<int>(form_.level->value());
+    cover.state = static_cast<int>(form_.state->value());
+    cover.filler = Utf8(form_.filler->text());
+    cover.telephone = Utf8(form_.telephone->text());
+    std::optional<entry::CoverFailure> failure;
+    try {
+        failure = entry::ValidateCover(cover, loadedCode_, adding_,
+                                       WindowCoverLookup(Db(), levels_, states_));
+    } catch (const std::exception& e) {
+        failure = entry::CoverFailure{"c903", std::string("运行中发生错误：") + e.what() +
+                                                  ",请与系统管理员或软件发行者联系。"};
+    }
+    if (!failure) return true;
+    inExitHandler_ = true;  // the message and the focus move are not the user leaving a field
+    ShowMessage(Text(failure->message), this);
+    if (failure->duplicate) {
+        hold_->setEnabled(false);
+        save_->setEnabled(false);
+    }
+    ShowPage(0);
+    if (QWidget* field = Field(Text(failure->field))) field->setFocus(Qt::OtherFocusReason);
+    inExitHandler_ = false;
+    return false;
+}
+
+bool EntryWindow::Write(int recordState) {
+    // A two-valued code never goes above 2, on screen as in the table.
+    for (const entry::CatalogueRow* row : catalogue_->DataRows()) {
+        if (row->queryType != entry::kTwoValued) continue;
+        if (auto* box = qobject_cast<EntryNumberBox*>(Field(Text(row->fieldName)))) {
+            if (box->value() > 2) box->setValue(2);
+        }
+    }
+    const entry::FieldSource values =
+        [this](const std::string& name) -> std::optional<entry::FieldValue> {
+        QWidget* control = Field(Text(name));
+        if (auto* box = qobject_cast<EntryNumberBox*>(control)) return box->value();
+        if (auto* text = qobject_cast<QLineEdit*>(control)) return Utf8(text->text());
+        return std::nullopt;
+    };
+    entry::RecordWrite write;
+    if (!adding_ || writtenSinceOpened_) write.existingCode = loadedCode_;
+    write.recordState = recordState;
+    write.processorStamp = entry::ProcessorStamp();
+    try {
+        loadedCode_ = entry::WriteRecord(Db(), *catalogue_, values, write);
+        return true;
+    } catch (const std::exception& e) {
+        ShowMessage(QStringLiteral("保存过程中遇到错误：") + Text(e.what()) +
+                        QStringLiteral("数据没有被保存。"),
+                    this);
+        return false;
+    }
+}
+
+bool EntryWindow::Hold() {
+    if (!ValidateCoverPage()) return false;
+    double bookmark = CurrentCode(*list_);
+    if (!Write(0)) return false;
+    if (!adding_) bookmark = loadedCode_;
+    ReturnTo(*list_, bookmark);
+    UpdatePosition();
+    writtenSinceOpened_ = true;
+    hold_->setEnabled(false);
+    ShowMessage(QStringLiteral("数据已经被临时保存。"), this);
+    return true;
+}
+
+bool EntryWindow::Save(bool fromCloseQuery) {
+    if (!ValidateCoverPage()) return false;
+    if (!fromCloseQuery && form_.state->value() <= 2) rules_->CheckAllPages();
+    double bookmark = CurrentCode(*list_);
+    const bool clean = errorList_->HasNoMessages();
+    if (!Write(clean ? 1 : 2)) return false;
+    if (!adding_) bookmark = loadedCode_;
+    ReturnTo(*list_, bookmark);
+    UpdatePosition();
+    hold_->setEnabled(false);
+    save_->setEnabled(false);
+    writtenSinceOpened_ = false;
+    ShowMessage(clean ? QStringLiteral("数据保存成功，没有逻辑错误！")
+                      : QStringLiteral("数据保存成功，有逻辑错误！"),
+                this);
+    try {
+        registry_.WriteRegInteger(QStringLiteral("AppLastCity"),
+                                  static_cast<int>(form_.region->value()),
+                                  RegistryRoot::LocalMachine, kEnvSettingKey);
+        registry_.WriteRegString(QStringLiteral("c905"), form_.filler->text(),
+                                 RegistryRoot::LocalMachine, kDataKey);
+        registry_.WriteRegString(QStringLiteral("c906"), form_.telephone->text(),
+                                 RegistryRoot::LocalMachine, kDataKey);
+    } catch (const RegistryWriteError&) {
+        // Only the next new record's defaults are lost; the record itself is stored.
+    }
+    if (adding_) LoadRecord();
+    return true;
+}
+
+void EntryWindow::CheckRecord() {
+    if (!ValidateCoverPage()) return;
+    rules_->CheckAllPages();
+    if (errorList_->HasNoMessages()) {
+        ShowMessage(QStringLiteral("没有逻辑错误"), this);
+        errorList_->hide();
+    } else {
+        errorList_->ShowList();
+        FocusFirstField();
+    }
+}
+
+bool EntryWindow::CloseQuery() {
+    if (hold_->isEnabled() && save_->isEnabled() &&
+        askToSave(QStringLiteral("对数据改动后尚未保存，准备保存这些改动吗？"))) {
+        if (!ValidateCoverPage()) return false;
+        if (form_.state->value() <= 2) rules_->CheckAllPages();
+        errorList_->hide();
+        // A record with logic errors is held, not saved.
+        if (errorList_->HasNoMessages())
+            Save(true);
+        else
+            Hold();
+        return true;
+    }
+    errorList_->hide();
+    return true;
+}
+
+void EntryWindow::reject() {
+    if (CloseQuery()) {
+        loaded_ = false;
+        QDialog::reject();
+    }
+}
+
+void EntryWindow::Navigate(int which) {
+    if (!CloseQuery()) return;
+    const int count = list_->Model().RowCount();
+    const int row = list_->CurrentRow();
+    const int target = which == 0 ? 0 : which == 1 ? row - 1 : which == 2 ? row + 1 : count - 1;
+    if (target < 0 || target >= count) return;
+    list_->GoToRow(target);
+    LoadRecord();
+}
+
+void EntryWindow::GoToError(int page, const QString& field) {
+    if (page < 0 || page >= form_.pages->count()) return;
+    fromErrorList_ = true;
+    form_.pages->setCurrentIndex(page);
+    fromErrorList_ = false;
+    if (form_.pages->currentIndex() != page) return;
+    QWidget* control = Field(field);
+    if (control != nullptr && control->isEnabled()) control->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryWindow::ShowPage(int index) {
+    programPageSwitch_ = true;
+    form_.pages->setCurrentIndex(index);
+    programPageSwitch_ = false;
+    currentPage_ = index;
+    LoadNotes(index);
+}
+
+void EntryWindow::PageChanged(int index) {
+    if (programPageSwitch_) return;
+    const int left = currentPage_;
+    if (loaded_ && form_.state->value() <= 2) {
+        errorList_->ClearMessages();
+        bool checkRules = true;
+        if (left == 0) {
+            currentPage_ = index;  // a refusal switches back through ShowPage
+            if (!ValidateCoverPage()) return;
+            checkRules = fromErrorList_;
+        }
+        if (checkRules) {
+            rules_->CheckPageRules(index, true);
+            if (left != 0) rules_->CheckPageRules(left, false);
+        }
+    }
+    currentPage_ = index;
+    LoadNotes(index);
+    FocusFirstField();
+}
+
+void EntryWindow::FieldExit(QWidget* field) {
+    if (inExitHandler_) return;
+    // Leaving the whole cover: the page change validates it, one message rather than two.
+    if (loaded_ && !field->isVisible() && form_.state->value() <= 2) return;
+    inExitHandler_ = true;
+    std::optional<std::string> message;
+    if (field == form_.code) {
+        message = entry::CodeExitMessage(Utf8(form_.code->text()));
+    } else if (loaded_ && field == form_.unionName) {
+        form_.unionName->setText(
+            form_.unionName->text().left(static_cast<int>(entry::kUnionNameMaxLength)));
+        message = entry::UnionNameExitMessage(Utf8(form_.unionName->text()));
+    } else if (loaded_ && field == form_.filler) {
+        message = entry::FillerExitMessage(Utf8(form_.filler->text()));
+    } else if (loaded_ && field == form_.telephone) {
+        message = entry::TelephoneExitMessage(Utf8(form_.telephone->text()));
+    } else if (loaded_ && field == form_.region) {
+        RegionExit(true);
+    } else if (loaded_ && field == form_.level) {
+        LevelExit(true);
+    } else if (loaded_ && field == form_.state) {
+        StateExit(true);
+    }
+    if (message) {
+        ShowMessage(Text(*message), this);
+        FocusLater(field);
+    }
+    inExitHandler_ = false;
+}
+
+void EntryWindow::RegionExit(bool byUser) {
+    const auto code = static_cast<std::int64_t>(form_.region->value());
+    std::string name;
+    try {
+        name = entry::RegionName(Db(), code);
+    } catch (const std::exception& e) {
+        ShowMessage(QStringLiteral("运行中发生错误：") + Text(e.what()) +
+                        QStringLiteral(",请与系统管理员或软件发行者联系。"),
+                    this);
+    }
+    if (!name.empty()) {
+        form_.regionName->setText(Text(name));
+        form_.regionName->setCode(static_cast<int>(code));
+        return;
+    }
+    if (byUser) {
+        ShowMessage(QString::fromUtf8(entry::kBadRegionMessage), this);
+        FocusLater(form_.region);
+    }
+}
+
+void EntryWindow::LevelExit(bool byUser) {
+    const int code = static_cast<int>(form_.level->value());
+    const std::string name = entry::CodeName(levels_, code);
+    if (!name.empty()) {
+        form_.levelName->setCode(code);
+        form_.levelName->setText(Text(name));
+        ApplyLevelRules(code);
+        return;
+    }
+    if (byUser) {
+        ShowMessage(QString::fromUtf8(entry::kBadLevelMessage), this);
+        FocusLater(form_.level);
+    }
+}
+
+void EntryWindow::StateExit(bool byUser) {
+    const int code = static_cast<int>(form_.state->value());
+    const std::string name = entry::CodeName(states_, code);
+    if (!name.empty()) {
+        form_.stateName->setCode(code);
+        form_.stateName->setText(Text(name));
+        ApplyReportingState(code);
+        return;
+    }
+    if (byUser) {
+        ShowMessage(QString::fromUtf8(entry::kBadStateExitMessage), this);
+        FocusLater(form_.state);
+    }
+}
+
+void EntryWindow::ChooseRegion() {
+    RegionPicker picker(Db(), this);
+    if (form_.regionName->code() > 0) picker.SetStartCode(form_.regionName->code());
+    if (picker.exec() != QDialog::Accepted) return;
+    form_.region->setValue(static_cast<double>(picker.ResultCode()));
+    form_.regionName->setCode(static_cast<int>(picker.ResultCode()));
+    form_.regionName->setText(picker.ResultName());
+}
+
+}  // namespace tallwick::ui

@@ -1,0 +1,121 @@
+// The entry window's keyboard movement between fields and pages, and the page notes.
+#include "entry/entry_window.h"
+
+#include "entry/rtf_notes.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace tallwick::ui {
+
+bool EntryWindow::CanTakeFocus(const QWidget* widget) const {
+    return widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) != 0;
+}
+
+void EntryWindow::FocusFirstField() {
+    for (QWidget* widget : form_.tabOrder[static_cast<std::size_t>(form_.pages->currentIndex())]) {
+        if (CanTakeFocus(widget)) {
+            widget->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+bool EntryWindow::FocusNextField() {
+    const int page = form_.pages->currentIndex();
+    const auto& order = form_.tabOrder[static_cast<std::size_t>(page)];
+    const auto at = std::find(order.begin(), order.end(), focusWidget());
+    if (at != order.end()) {
+        for (auto it = at + 1; it != order.end(); ++it) {
+            if (CanTakeFocus(*it)) {
+                (*it)->setFocus(Qt::TabFocusReason);
+                return true;
+            }
+        }
+    }
+    if (page + 1 < form_.pages->count()) {
+        form_.pages->setCurrentIndex(page + 1);
+        return true;
+    }
+    Save();
+    return false;
+}
+
+void EntryWindow::FocusPreviousField() {
+    const int page = form_.pages->currentIndex();
+    const auto& order = form_.tabOrder[static_cast<std::size_t>(page)];
+    const auto at = std::find(order.begin(), order.end(), focusWidget());
+    if (at != order.end()) {
+        for (auto it = std::make_reverse_iterator(at); it != order.rend(); ++it) {
+            if (CanTakeFocus(*it)) {
+                (*it)->setFocus(Qt::TabFocusReason);
+                return;
+            }
+        }
+    }
+    const int target = page == 0 ? form_.pages->count() - 1 : page - 1;
+    form_.pages->setCurrentIndex(target);
+    if (form_.pages->currentIndex() != target) return;  // refused
+    const auto& targetOrder = form_.tabOrder[static_cast<std::size_t>(target)];
+    for (auto it = targetOrder.rbegin(); it != targetOrder.rend(); ++it) {
+        if (CanTakeFocus(*it)) {
+            (*it)->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+// The wheel arrives here as Up and Down presses (WheelToKeys), so it moves between fields too.
+bool EntryWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return false;
+        switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Down:
+                FocusNextField();
+                return true;
+            case Qt::Key_Up:
+                FocusPreviousField();
+                return true;
+            default:
+                return false;
+        }
+    }
+    if (event->type() == QEvent::FocusOut && widget != nullptr) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        // Losing the focus to a message box or a menu is not leaving the field.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            FieldExit(widget);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void EntryWindow::LoadNotes(int page) {
+    notes_->clear();
+    QFile file(QStringLiteral("%1/notes/TableNotesQD-%2.rtf")
+                   .arg(programFolder_)
+                   .arg(page, 2, 10, QLatin1Char('0')));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QByteArray content = file.readAll();
+    const auto html = entry::RtfToRichText(
+        std::string_view(content.constData(), static_cast<std::size_t>(content.size())));
+    if (html)
+        notes_->setHtml(QString::fromStdString(*html));
+    else
+        notes_->setPlainText(QString::fromUtf8(content));
+}
+
+void EntryWindow::FocusLater(QWidget* widget) {
+    // Called while the focus is leaving: the change under way would take it back at once.
+    QTimer::singleShot(0, widget, [widget] { widget->setFocus(Qt::OtherFocusReason); });
+}
+
+}  // namespace tallwick::ui

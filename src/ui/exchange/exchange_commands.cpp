@@ -1,0 +1,144 @@
+#include "exchange/exchange_commands.h"
+
+#include "check/check_report.h"
+#include "common/local_time.h"
+#include "common/user_error.h"
+#include "exchange/backup.h"
+#include "exchange/data_import.h"
+#include "exchange/exchange_error.h"
+#include "exchange/network_report.h"
+#include "exchange/package_export.h"
+#include "exchange/package_template.h"
+#include "widgets/file_dialogs.h"
+#include "widgets/message_box.h"
+#include "widgets/operation_progress.h"
+#include "widgets/progress_window.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <chrono>
+#include <ctime>
+
+namespace tallwick::ui {
+namespace {
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::filesystem::path Path(const QString& text) {
+    return std::filesystem::path(text.toStdString());
+}
+
+// Runs `work`; a UserError shows its own text, anything else the exchange's error wording.
+void Guarded(QWidget* parent, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const UserError& error) {
+        ShowMessage(QString::fromUtf8(error.what()), parent);
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(exchange::RunTimeError(error.what()).what()), parent);
+    }
+}
+
+}  // namespace
+
+void ExportOfflinePackage(const ExchangeContext& context) {
+    Guarded(context.parent, [&] {
+        exchange::CheckExportGate(*context.db);
+        QString provider = context.databaseLabel;
+        for (;;) {
+            bool accepted = false;
+            provider = QInputDialog::getText(
+                context.parent, QStringLiteral("设置数据库标识"),
+                QStringLiteral("请输入提供数据的单位的名称，长度不要超过200个汉字"),
+                QLineEdit::Normal, provider, &accepted);
+            if (!accepted) return;
+            const auto problem = exchange::ProviderNameProblem(provider.toStdString());
+            if (!problem) break;
+            ShowMessage(Q(*problem), context.parent);
+        }
+        const QString target = AskSaveFileName(
+            context.parent, QStringLiteral("导出文件存放为"), QStringLiteral("数据加密文件(*.dat)"),
+            Q(exchange::SuggestedPackageName(provider.toStdString(), CurrentLocalTime())),
+            QStringLiteral(".dat"));
+        if (target.isEmpty()) return;
+        const auto result = exchange::ExportPackage(
+            *context.db, context.programFolder / exchange::kPackageTemplateName, Path(target),
+            provider.toStdString(), ProgressOf(nullptr));
+        ShowMessage(Q(result.message), context.parent);
+    });
+}
+
+void ExportNetworkReport(const ExchangeContext& context) {
+    Guarded(context.parent, [&] {
+        exchange::CheckNetworkReportGate(*context.db);
+        const std::tm now = CurrentLocalTime();
+        const std::chrono::year_month_day today{
+            std::chrono::year(now.tm_year + 1900),
+            std::chrono::month(static_cast<unsigned>(now.tm_mon + 1)),
+            std::chrono::day(static_cast<unsigned>(now.tm_mday))};
+        const QString chosen =
+            AskSaveFileName(context.parent, QString::fromUtf8(exchange::kNetworkReportDialogTitle),
+                            QString::fromUtf8(exchange::kNetworkReportFilter),
+                            Q(exchange::SuggestedNetworkReportName(today)), QStringLiteral(".dat"));
+        if (chosen.isEmpty()) return;
+        TProgressBarForm* window = context.progress;
+        if (window) window->show();
+        const auto result = exchange::ExportNetworkReport(
+            *context.db, exchange::NetworkReportPathsFor(Path(chosen)),
+            [window](std::uint64_t done, std::uint64_t total) {
+                if (window) {
+                    if (done == 0)
+                        window->InitProgress(static_cast<int>(total), 0);
+                    else
+                        window->IncProgress();
+                    const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+                    window->setWindowTitle(QString::fromUtf8(exchange::kNetworkReportCaption) +
+                                           QString::number(percent) + QStringLiteral("%"));
+                }
+                QApplication::processEvents();
+                return check::RunControl::Continue;
+            });
+        if (window) window->hide();
+        if (!result.stopped)
+            ShowMessage(QString::fromUtf8(exchange::kNetworkReportDone), context.parent);
+    });
+    if (context.progress) context.progress->hide();
+}
+
+void ImportDataFileCommand(const ExchangeContext& context) {
+    Guarded(context.parent, [&] {
+        const QString chosen =
+            AskOpenFileName(context.parent, QStringLiteral("选择导入文件"),
+                            QStringLiteral("数据加密文件(*.dat);;数据备份文件(*.mdb)"));
+        if (chosen.trimmed().isEmpty()) return;
+        const auto confirm = [&](const std::string& question) {
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("提示："), Q(question),
+                            QMessageBox::Yes | QMessageBox::No, context.parent);
+            box.setDefaultButton(QMessageBox::No);
+            return box.exec() == QMessageBox::Yes;
+        };
+        const auto result =
+            exchange::ImportDataFile(*context.db, Path(chosen), context.programFolder,
+                                     check::TemporaryFolder(), confirm, ProgressOf(nullptr));
+        if (!result) return;
+        if (result->conflictReport) OpenFileInViewer(Q(result->conflictReport->string()));
+        ShowMessage(Q(result->message), context.parent);
+    });
+    if (context.refreshList) context.refreshList();
+}
+
+void BackupDatabaseCommand(const ExchangeContext& context) {
+    Guarded(context.parent, [&] {
+        const QString target =
+            AskSaveFileName(context.parent, QStringLiteral("备份文件存放为"),
+                            QStringLiteral("Access文件(*.mdb)"), QString(), QStringLiteral(".mdb"));
+        if (target.isEmpty()) return;
+        ShowMessage(Q(exchange::BackupDatabase(*context.db, Path(target))), context.parent);
+    });
+    if (context.refreshList) context.refreshList();
+}
+
+}  // namespace tallwick::ui

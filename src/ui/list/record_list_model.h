@@ -1,0 +1,97 @@
+#pragma once
+
+#include <optional>
+
+#include "list/list_sort.h"
+#include "store/field_catalogue.h"
+#include "store/list_table.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tallwick::ui {
+
+// The record list's result set: the rows of view_data_all ordered by code, one column per
+// catalogue row. Only the visible columns are read; a re-sort reorders rows in memory.
+class RecordListModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    // The working database may be closed and reopened (compaction, backup) while the list lives.
+    using DatabaseSource = std::function<SQLite::Database&()>;
+
+    explicit RecordListModel(DatabaseSource database, QObject* parent = nullptr);
+
+    // A statement whose rows are rows of view_data_all (a query result) in place of the whole
+    // view; it takes effect with the next re-read.
+    void SetRowSource(std::string statement) { rowSource_ = std::move(statement); }
+
+    // BuildListColumns: columns anew from the catalogue, sort state ascending without a mark,
+    // rows re-read. On a failure the list keeps what it had and the error propagates.
+    void Reload();
+    // Re-reads the rows with the same columns and in the current sort order.
+    void Requery();
+    // Re-reads the one row of a stored record in place, keeping the order; false when the list
+    // does not hold that code (a new or renumbered record needs Requery).
+    bool RefreshRecord(double code);
+
+    int RowCount() const { return static_cast<int>(order_.size()); }
+    double CodeAt(int row) const;
+    int RowOfCode(double code) const;  // -1 when no row has it
+
+    const FieldDataArray& Columns() const { return fields_; }
+    bool IsColumnHidden(int column) const { return !fields_[column].visible; }
+    int ColumnWidth(int column) const { return fields_[column].width; }
+    ListSortState& SortState() { return sortState_; }
+    // The column of the last in-memory sort, -1 while the rows are in code order.
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
+
+    // A record stays the same record across sorts until the next re-read; the view tracks its
+    // marks this way.
+    int RecordOfRow(int row) const { return order_[row]; }
+    int RowOfRecord(int record) const { return rowOfRecord_[record]; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                       int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+  signals:
+    // After Reload: the view applies the catalogue's widths and hidden columns.
+    void columnsRebuilt();
+
+  private:
+    struct Rows {
+        ListTable table;
+        std::vector<int> columnOf;  // per model column: its column in `table`, or -1
+    };
+
+    Rows ReadRows(const FieldDataArray& fields, std::optional<double> onlyCode = std::nullopt);
+    std::vector<int> SortedOrder(int column, Qt::SortOrder order) const;
+    void SetOrder(std::vector<int> order);
+
+    DatabaseSource database_;
+    std::string rowSource_;
+    FieldDataArray fields_;
+    std::vector<QString> titles_;
+    std::vector<QVariant> titleColours_;
+    std::vector<bool> centred_;
+    Rows rows_;
+    std::vector<int> order_;        // list row -> record (row of the table)
+    std::vector<int> rowOfRecord_;  // the inverse
+    int sortColumn_ = -1;           // the order last applied, kept through Requery
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    ListSortState sortState_;
+};
+
+}  // namespace tallwick::ui

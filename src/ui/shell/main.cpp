@@ -1,0 +1,54 @@
+#include "shell/about_dialog.h"
+#include "shell/main_window.h"
+#include "shell/wheel_to_keys.h"
+#include "widgets/message_box.h"
+
+#include "common/user_error.h"
+#include "store/program_folder.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFont>
+#include <QScreen>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tallwick"));
+    QApplication::setApplicationVersion(QStringLiteral(TALLWICK_VERSION));
+    // Name a Chinese face explicitly: left to itself, Qt may pick Japanese glyph forms.
+    QFont font = QApplication::font();
+    font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")});
+    QApplication::setFont(font);
+
+    tallwick::ui::WheelToKeys wheelToKeys;
+    app.installEventFilter(&wheelToKeys);
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    QCommandLineOption dataDir(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Folder of the working database (default: the program's folder)."),
+        QStringLiteral("DIR"));
+    parser.addOption(dataDir);
+    parser.process(app);
+
+    std::optional<std::filesystem::path> requested;
+    if (parser.isSet(dataDir)) requested = parser.value(dataDir).toStdString();
+
+    tallwick::ui::Registry registry;
+    try {
+        auto startup =
+            tallwick::ui::RunStartup(registry, tallwick::ResolveProgramFolder(requested),
+                                     [](const QString& text) { tallwick::ui::ShowMessage(text); });
+        tallwick::ui::MainWindow window(std::move(startup), registry);
+        tallwick::ui::AboutDialog splash(true, window.MarkAllCleanCallback());
+        splash.exec();
+        // Without a window manager "maximised" means nothing; start at the screen's size anyway.
+        window.resize(QApplication::primaryScreen()->availableSize());
+        window.showMaximized();
+        return QApplication::exec();
+    } catch (const tallwick::UserError& error) {
+        tallwick::ui::ShowMessage(QString::fromStdString(error.what()));
+        return 1;
+    }
+}

@@ -1,0 +1,143 @@
+// The check dialog: range rules, the idle state, pausing and stopping a running check.
+#include "check/check_dialog.h"
+#include "test_support.h"
+#include "widgets/message_box.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+
+using namespace tallwick::ui;
+
+class CheckDialogTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<tallwick::test::DeliveredDatabaseCopy> copy;
+    std::unique_ptr<tallwick::test::TempFolder> temp;
+    QStringList messages;
+    QStringList opened;
+
+    // Records that each break rule 1; codes 100000000001..n.
+    void AddFaultyRecords(int n) {
+        for (int i = 1; i <= n; ++i) {
+            const std::string code = std::to_string(100000000000 + i);
+            copy->Db().exec(
+                "INSERT INTO dt_data (c901, c902, c904, c907, RecordState, z001, z003, z002) "
+                "VALUES (" +
+                code + ", '单位', 4, 1, 0, 1, 1, 5); INSERT INTO dt_data1 (c901) VALUES (" + code +
+                ")");
+        }
+    }
+
+    int CountState(int state) {
+        return copy->Db()
+            .execAndGet("SELECT count(*) FROM dt_data WHERE RecordState = " + std::to_string(state))
+            .getInt();
+    }
+
+  private slots:
+    void init() {
+        copy = std::make_unique<tallwick::test::DeliveredDatabaseCopy>();
+        temp = std::make_unique<tallwick::test::TempFolder>();
+        setenv("TEMP", temp->Path().c_str(), 1);
+        messages.clear();
+        opened.clear();
+        Prompts().message = [this](const QString& text) { messages << text; };
+        Prompts().openFile = [this](const QString& path) { opened << path; };
+    }
+    void cleanup() {
+        Prompts() = {};
+        unsetenv("TEMP");  // the next test's temporary folders must not land in this one
+    }
+
+    void rangeWithoutUpperBoundIsRefusedAndTheDialogIsReadyAgain() {
+        CheckDialog dialog(copy->Db(), "测试", {}, {});
+        dialog.rangeChoice()->setChecked(true);
+        dialog.lowBox()->setText(QStringLiteral("100000000001"));
+        dialog.checkButton()->click();
+        QCOMPARE(messages, QStringList{QStringLiteral("请输入逻辑检查的范围")});
+        QVERIFY(dialog.checkButton()->isEnabled());
+        QVERIFY(dialog.rangeChoice()->isEnabled());
+        QVERIFY(!dialog.pauseButton()->isEnabled());
+        QCOMPARE(dialog.height(), CheckDialog::kIdleHeight);
+    }
+
+    void reversedRangeChecksTheLowerCodeOnly() {
+        AddFaultyRecords(3);
+        CheckDialog dialog(copy->Db(), "测试", {}, {});
+        dialog.rangeChoice()->setChecked(true);
+        dialog.lowBox()->setText(QStringLiteral("100000000002"));
+        dialog.highBox()->setText(QStringLiteral("100000000001"));
+        dialog.checkButton()->click();
+        QCOMPARE(dialog.highBox()->text(), QStringLiteral("100000000002"));
+        QCOMPARE(CountState(2), 1);
+        QCOMPARE(opened.size(), 1);
+        QVERIFY(opened.first().endsWith(QStringLiteral("2018基层以上-测试-逻辑检查结果.txt")));
+    }
+
+    void cleanDataIsCongratulatedAndTheListRefreshed() {
+        int refreshed = 0;
+        CheckDialog dialog(copy->Db(), "测试", {}, [&] { ++refreshed; });
+        dialog.allChoice()->setChecked(true);
+        dialog.checkButton()->click();
+        QCOMPARE(messages, QStringList{QStringLiteral("恭喜你，所检查的数据没有逻辑错误")});
+        QCOMPARE(refreshed, 1);
+    }
+
+    void selectionOfAnEmptyListChecksNothing() {
+        CheckDialog dialog(copy->Db(), "测试",
+                           [] { return std::optional<tallwick::check::CheckScope>(); }, {});
+        dialog.checkButton()->click();
+        QVERIFY(messages.isEmpty());
+        QVERIFY(opened.isEmpty());
+    }
+
+    void pauseHoldsTheRunUntilResumed() {
+        AddFaultyRecords(6);
+        CheckDialog dialog(copy->Db(), "测试", {}, {});
+        dialog.allChoice()->setChecked(true);
+        std::vector<std::uint64_t> seen;
+        int statesWhilePaused = -1;
+        dialog.afterRecord = [&](std::uint64_t done) {
+            seen.push_back(done);
+            if (done != 2) return;
+            QVERIFY(dialog.pauseButton()->isEnabled());
+            dialog.pauseButton()->click();
+            QVERIFY(dialog.resumeButton()->isEnabled());
+            QTimer::singleShot(50, &dialog, [&] {
+                statesWhilePaused = CountState(2);
+                dialog.resumeButton()->click();
+            });
+        };
+        dialog.checkButton()->click();
+        QCOMPARE(seen, (std::vector<std::uint64_t>{1, 2, 3, 4, 5, 6}));
+        QCOMPARE(statesWhilePaused, 2);
+        QCOMPARE(CountState(2), 6);
+        QCOMPARE(opened.size(), 1);
+    }
+
+    void stopHalfWayKeepsWhatWasDoneAndSaysNothing() {
+        AddFaultyRecords(6);
+        int refreshed = 0;
+        CheckDialog dialog(copy->Db(), "测试", {}, [&] { ++refreshed; });
+        dialog.allChoice()->setChecked(true);
+        dialog.afterRecord = [&](std::uint64_t done) {
+            if (done == 3) dialog.returnButton()->click();
+        };
+        dialog.show();
+        dialog.checkButton()->click();
+        QCOMPARE(CountState(2), 3);
+        QVERIFY(messages.isEmpty());
+        QVERIFY(opened.isEmpty());
+        QCOMPARE(refreshed, 0);
+        QVERIFY(!dialog.isVisible());
+    }
+};
+
+QTEST_MAIN(CheckDialogTest)
+#include "check_dialog_test.moc"

@@ -1,0 +1,156 @@
+// The pieces of the entry window on their own: the form built from its page description, the
+// number boxes, the error list and the region picker.
+#include "entry/entry_error_list.h"
+#include "entry/entry_form.h"
+#include "entry/entry_number_box.h"
+#include "entry/entry_region_picker.h"
+#include "test_support.h"
+
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+
+#include <memory>
+#include <set>
+
+using namespace tallwick::ui;
+
+class EntryPartsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void formHasEveryFieldOnceOnItsPage() {
+        QWidget parent;
+        const EntryForm form = BuildEntryForm(&parent);
+        QCOMPARE(form.pages->count(), 14);
+        QCOMPARE(form.pages->tabText(10), QStringLiteral("表9&&表10"));  // shows one "&"
+        QCOMPARE(form.surveyFields.size(), std::size_t{242});
+        std::set<QWidget*> distinct(form.surveyFields.begin(), form.surveyFields.end());
+        QCOMPARE(distinct.size(), std::size_t{242});
+        QCOMPARE(form.surveyFields.front()->objectName(), QStringLiteral("z001"));
+        QCOMPARE(form.surveyFields.back()->objectName(), QStringLiteral("y012"));
+        // Tab order: cover fields in the form's order, pickers between; pages by number.
+        QStringList cover;
+        for (QWidget* w : form.tabOrder[0]) cover << w->objectName();
+        QCOMPARE(cover, (QStringList{"c901", "c902", "c903", "CityNameCtrl", "c904", "LevelName",
+                                     "c907", "StateName", "c905", "c906"}));
+        QCOMPARE(form.tabOrder[10].front()->objectName(), QStringLiteral("n001"));
+        QCOMPARE(form.tabOrder[10].back()->objectName(), QStringLiteral("g004"));
+        QCOMPARE(form.tabOrder[11].size(), std::size_t{31});
+        QCOMPARE(form.tabOrder[12].front()->objectName(), QStringLiteral("d032"));
+        for (std::size_t page = 1; page < 14; ++page) {
+            for (QWidget* w : form.tabOrder[page]) {
+                QVERIFY2(form.pages->widget(static_cast<int>(page))->isAncestorOf(w),
+                         qPrintable(w->objectName()));
+            }
+        }
+    }
+
+    void formLimits() {
+        QWidget parent;
+        const EntryForm form = BuildEntryForm(&parent);
+        struct Case {
+            const char* field;
+            double maximum;
+            int length;
+            bool decimals;
+        };
+        const Case cases[] = {{"z001", 999999999, 0, false}, {"z010", 3, 1, false},
+                              {"x005", 2, 1, false},         {"b046", 2, 1, false},
+                              {"s012", 2, 1, false},         {"d036", 2, 1, false},
+                              {"b018", 99999999, 0, true},   {"j024", 99999999, 0, true},
+                              {"y012", 99999999, 0, false}};
+        for (const Case& c : cases) {
+            auto* box = qobject_cast<EntryNumberBox*>(form.Field(QString::fromLatin1(c.field)));
+            QVERIFY2(box != nullptr, c.field);
+            QCOMPARE(box->maximum(), c.maximum);
+            QCOMPARE(box->maxTypedLength(), c.length);
+            QCOMPARE(box->decimals(), c.decimals);
+        }
+    }
+
+    void numberBoxTypingAndDisplay() {
+        EntryNumberBox box;
+        box.setLimits(0, 2, 1);
+        QTest::keyClicks(&box, "35");
+        QCOMPARE(box.text(), QString());  // above the maximum, then too long
+        QTest::keyClicks(&box, "2");
+        QCOMPARE(box.value(), 2.0);
+
+        EntryNumberBox amount;
+        amount.setDecimals(true);
+        amount.setLimits(0, 99999999, 0);
+        amount.setValue(1234567.5);
+        QCOMPARE(amount.text(), QStringLiteral("1,234,567.5"));
+        QCOMPARE(amount.value(), 1234567.5);
+        amount.setValue(0);
+        QCOMPARE(amount.text(), QString());  // 0 shows as an empty box
+        QCOMPARE(amount.value(), 0.0);
+
+        EntryNumberBox region;
+        region.setFormat(EntryNumberBox::Format::SixDigits);
+        region.setValue(10100);
+        QCOMPARE(region.text(), QStringLiteral("010100"));
+    }
+
+    void errorListRowsAndHeights() {
+        ErrorListWindow list;
+        QVERIFY(list.HasNoMessages());
+        QCOMPARE(list.Grid()->rowCount(), 1);
+        list.AddMessage({"z002<=z001", "短", 1, "z002"});
+        QVERIFY(!list.HasNoMessages());
+        QCOMPARE(list.Grid()->rowCount(), 1);  // the first error takes the empty row
+        list.AddMessage({"b", QString(60, QChar(0x957F)).toStdString(), 3, "b001"});
+        list.AddMessage({"c", "短", 13, "y001"});
+        QCOMPARE(list.Grid()->rowCount(), 3);
+        QCOMPARE(list.Grid()->item(2, 2)->text(), QStringLiteral("13"));
+        QVERIFY(list.Grid()->rowHeight(1) > list.Grid()->rowHeight(0));  // the long one wraps
+        list.ClearMessages();
+        QVERIFY(list.HasNoMessages());
+        QCOMPARE(list.Grid()->rowCount(), 1);
+        QCOMPARE(list.Grid()->item(0, 0)->text(), QString());
+        QVERIFY(!list.isVisible());
+    }
+
+    void regionPickerWalksTheLevels() {
+        tallwick::test::DeliveredDatabaseCopy copy;
+        RegionPicker picker(copy.Db());
+        // Without a start code: 北京市 市辖区.
+        QCOMPARE(picker.Provinces()->currentItem()->text(), QStringLiteral("北京市"));
+        picker.Confirm();
+        QCOMPARE(picker.ResultCode(), std::int64_t{110100});
+        QCOMPARE(picker.ResultName(), QStringLiteral("北京市"));
+
+        picker.SetStartCode(120101);
+        QCOMPARE(picker.Provinces()->currentItem()->text(), QStringLiteral("天津市"));
+        QCOMPARE(picker.Cities()->currentItem()->text(), QStringLiteral("市辖区"));
+        QCOMPARE(picker.Counties()->currentItem()->text(), QStringLiteral("和平区"));
+        picker.Confirm();
+        QCOMPARE(picker.ResultCode(), std::int64_t{120101});
+        QCOMPARE(picker.ResultName(), QStringLiteral("天津市和平区"));
+
+        // Another province: its first city, positioned on the city's own row.
+        const int hebei = picker.Provinces()
+                              ->findItems(QStringLiteral("河北省"), Qt::MatchExactly)
+                              .front()
+                              ->row();
+        picker.Provinces()->setCurrentCell(hebei, 0);
+        picker.ChooseProvince(hebei);
+        QCOMPARE(picker.Cities()->currentRow(), 0);
+        QCOMPARE(picker.Counties()->currentRow(), 0);
+        picker.Confirm();
+        QCOMPARE(picker.ResultCode(), std::int64_t{130100});
+
+        // An empty county list gives the province itself.
+        copy.Db().exec("DELETE FROM CT_CityName WHERE Code1 = 13 AND Code2 = 1");
+        picker.ChooseProvince(hebei);
+        QCOMPARE(picker.Counties()->rowCount(), 0);
+        picker.Confirm();
+        QCOMPARE(picker.ResultCode(), std::int64_t{130000});
+        QCOMPARE(picker.ResultName(), QStringLiteral("河北省"));
+    }
+};
+
+QTEST_MAIN(EntryPartsTest)
+#include "entry_parts_test.moc"

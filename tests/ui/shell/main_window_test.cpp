@@ -1,0 +1,294 @@
+// The main window as the user meets it: enable rules, menus and groups, keys, wheel, compaction,
+// the splash and its service gesture; and screenshots of the window and of a running check.
+#include "shell/main_window.h"
+#include "check/check_dialog.h"
+#include "entry/entry_window.h"
+#include "list/delete_dialog.h"
+#include "list/record_list_model.h"
+#include "list/record_list_view.h"
+#include "query/query_result_list.h"
+#include "query/query_search_dialogs.h"
+#include "record_generator.h"
+#include "sheet_python_reader.h"
+#include "shell/about_dialog.h"
+#include "shell/group_bar.h"
+#include "shell/wheel_to_keys.h"
+#include "test_support.h"
+#include "widgets/message_box.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdlib>
+
+using namespace tallwick::ui;
+
+namespace {
+
+QStringList Texts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* action : actions)
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+QString Screenshot(const QString& name) {
+    return QStringLiteral(TALLWICK_BUILD_DIR "/") + name;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<tallwick::test::DeliveredDatabaseCopy> copy;
+    std::unique_ptr<tallwick::test::TempFolder> settingsFolder;
+    std::unique_ptr<Registry> registry;
+    QStringList messages;
+
+    std::unique_ptr<MainWindow> Open(int generatedRecords = 0) {
+        if (generatedRecords > 0) tallwick::bench::GenerateRecords(copy->Db(), generatedRecords);
+        copy->CloseDb();
+        auto startup = RunStartup(*registry, copy->Folder(),
+                                  [this](const QString& text) { messages << text; });
+        return std::make_unique<MainWindow>(std::move(startup), *registry);
+    }
+
+  private slots:
+    void init() {
+        copy = std::make_unique<tallwick::test::DeliveredDatabaseCopy>();
+        settingsFolder = std::make_unique<tallwick::test::TempFolder>();
+        registry = std::make_unique<Registry>(
+            QString::fromStdString((settingsFolder->Path() / "t.ini").string()));
+        messages.clear();
+        Prompts().message = [this](const QString& text) { messages << text; };
+    }
+    void cleanup() { Prompts() = {}; }
+
+    void captionStatusMenusAndGroupsAreInTheirOrder() {
+        auto window = Open();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tallwick - 默认数据库"));
+        QVERIFY(window->findChild<QLabel*>(QStringLiteral("StatusVersion"))
+                    ->text()
+                    .startsWith(QStringLiteral("开发单位：Marrowind　软件版本：1.0 (Build ")));
+
+        QStringList menus;
+        for (QAction* action : window->menuBar()->actions()) menus << action->text();
+        QCOMPARE(menus,
+                 (QStringList{"数据记录", "查找", "逻辑检查", "数据处理", "工具", "关于", "退出"}));
+        QCOMPARE(Texts(window->menuBar()->actions().at(2)->menu()->actions()),
+                 (QStringList{"检查选中数据的逻辑", "检查数据的逻辑"}));
+        QCOMPARE(Texts(window->ListMenu().actions()),
+                 (QStringList{"添加新记录", "修改选中的记录", "删除记录", "-", "按条件查找定位数据",
+                              "按编号范围查找数据", "-", "检查选中数据的逻辑", "-",
+                              "自定义列表显示", "打印选中记录的年报表"}));
+
+        GroupBar& groups = window->Groups();
+        QCOMPARE(groups.count(), 3);
+        QCOMPARE(groups.itemText(0), QStringLiteral("数据操作"));
+        QCOMPARE(groups.currentIndex(), 1);  // 备份与上报 open at start
+        QStringList backupGroup;
+        for (QToolButton* button : groups.widget(1)->findChildren<QToolButton*>())
+            backupGroup << button->text();
+        QCOMPARE(backupGroup,
+                 (QStringList{"数据导入", "数据备份", "上报到离线版", "上报到网络版"}));
+    }
+
+    void anEmptyDatabaseDisablesWhatNeedsARecord() {
+        auto window = Open();
+        window->UpdateActions();
+        const MainActions& a = window->Actions();
+        for (QAction* needsRecord : {a.modify, a.remove, a.locate, a.search, a.print}) {
+            QVERIFY2(!needsRecord->isEnabled(), qPrintable(needsRecord->text()));
+        }
+        for (QAction* always : {a.check, a.checkSelected, a.compress, a.options, a.recordGrid,
+                                a.about, a.conditionSearch}) {
+            QVERIFY2(always->isEnabled(), qPrintable(always->text()));
+        }
+        // Ctrl+L and Ctrl+F do nothing; Delete on the list still opens the delete dialog.
+        QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        bool dialogOpened = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<DeleteDialog*>(QApplication::activeModalWidget());
+            dialogOpened = dialog != nullptr;
+            if (dialog) dialog->reject();
+        });
+        QTest::keyRelease(&window->List(), Qt::Key_Delete);
+        QVERIFY(dialogOpened);
+    }
+
+    void recordsEnableDeletionAndTheWheelMovesOneRow() {
+        auto window = Open(20);
+        window->UpdateActions();
+        QVERIFY(window->Actions().remove->isEnabled());
+        RecordListView& list = window->List();
+        window->show();
+        list.setFocus();
+        list.GoToRow(5);
+        WheelToKeys wheelToKeys;
+        QApplication::instance()->installEventFilter(&wheelToKeys);
+        QWheelEvent down(QPointF(10, 10), list.mapToGlobal(QPointF(10, 10)), QPoint(),
+                         QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(list.viewport(), &down);
+        QCOMPARE(list.CurrentRow(), 6);
+    }
+
+    void theCodeRangeSearchShowsItsResultListAndReturnsToTheRecord() {
+        auto window = Open(10);
+        window->UpdateActions();
+        QVERIFY(window->Actions().search->isEnabled());
+        window->List().GoToRow(7);
+        const double current = window->ListModel().CodeAt(7);
+        const double fifth = window->ListModel().CodeAt(4);
+        int listed = -1;
+        QTimer::singleShot(0, [&] {
+            auto* search = qobject_cast<CodeRangeSearchDialog*>(QApplication::activeModalWidget());
+            if (!search) return;
+            SetOperator(search->operator1Box(), 4);  // >=
+            search->number1Box()->setText(QString::number(fifth, 'f', 0));
+            QTimer::singleShot(0, [&] {
+                auto* results = qobject_cast<QueryResultList*>(QApplication::activeModalWidget());
+                if (results) listed = results->model()->RowCount();
+                if (results) results->reject();
+                search->reject();
+            });
+            search->searchButton()->click();
+        });
+        window->Actions().search->trigger();
+        QCOMPARE(listed, 6);
+        QCOMPARE(window->ListModel().CodeAt(window->List().CurrentRow()), current);
+    }
+
+    void printingOpensTheReportOfTheCurrentRecord() {
+        // The template lies beside the database, as in the program's folder.
+        std::filesystem::copy_file(
+            tallwick::test::DeliveredDatabasePath().parent_path() / "2018打印表.xltx",
+            copy->Folder() / "2018打印表.xltx");
+        auto window = Open(3);
+        window->UpdateActions();
+        QVERIFY(window->Actions().print->isEnabled());
+        // The report is saved in the documents folder, here a temporary one.
+        tallwick::test::TempFolder home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QByteArray::fromStdString(home.Path().string()));
+        QStringList opened;
+        Prompts().openFile = [&opened](const QString& path) { opened << path; };
+        window->List().GoToRow(1);
+        const QString code = QString::number(window->ListModel().CodeAt(1), 'f', 0);
+        window->Actions().print->trigger();
+        // The entry window prints the record it was opened on and leaves the last sheet shown.
+        window->List().GoToRow(2);
+        const QString entryCode = QString::number(window->ListModel().CodeAt(2), 'f', 0);
+        QTimer::singleShot(0, [&window] {
+            window->Entry().Button(QStringLiteral("tbPrint"))->click();
+            window->Entry().Button(QStringLiteral("tbReturn"))->click();
+        });
+        window->ModifyRecord();
+        qputenv("HOME", oldHome);
+        Prompts().openFile = nullptr;
+        QCOMPARE(opened.size(), 2);
+        QVERIFY2(opened[0].contains(QStringLiteral("2018打印表-") + code + QStringLiteral("-")),
+                 qPrintable(opened[0]));
+        QVERIFY2(
+            opened[1].contains(QStringLiteral("2018打印表-") + entryCode + QStringLiteral("-")),
+            qPrintable(opened[1]));
+        QCOMPARE(tallwick::test::ReadWithOpenpyxl(opened[0].toStdString()).activeSheet, 0);
+        QCOMPARE(tallwick::test::ReadWithOpenpyxl(opened[1].toStdString()).activeSheet, 13);
+    }
+
+    void compactionTwiceReportsSuccessAndReturnsToTheFirstRow() {
+        auto window = Open(10);
+        // An editing session before must not keep the database from closing.
+        QTimer::singleShot(
+            0, [&window] { window->Entry().Button(QStringLiteral("tbReturn"))->click(); });
+        window->ModifyRecord();
+        window->List().GoToRow(4);
+        window->CompactDatabase();
+        window->CompactDatabase();
+        QCOMPARE(messages, (QStringList{"压缩操作成功", "压缩操作成功"}));
+        QCOMPARE(window->List().CurrentRow(), 0);
+        QCOMPARE(window->ListModel().RowCount(), 10);
+    }
+
+    void splashRunsTwoSecondsOrUntilClicked() {
+        AboutDialog splash(true);
+        QVERIFY(splash.Progress()->isVisible() || !splash.isVisible());
+        for (int tick = 0; tick < 49; ++tick) splash.Tick();
+        QCOMPARE(splash.result(), 0);
+        splash.Tick();
+        QCOMPARE(splash.result(), int(QDialog::Accepted));
+
+        AboutDialog clicked(true);
+        clicked.show();
+        QTest::mouseClick(&clicked, Qt::LeftButton, Qt::NoModifier, QPoint(500, 20));
+        QVERIFY(!clicked.isVisible());
+    }
+
+    void serviceGestureMarksEveryRecordClean() {
+        auto window = Open(30);
+        AboutDialog about(false, window->MarkAllCleanCallback());
+        about.show();
+        QTest::mouseDClick(about.NameLabel(), Qt::LeftButton,
+                           Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(window->Connection()
+                    .Db()
+                    .execAndGet("SELECT count(*) FROM dt_data WHERE RecordState<>1")
+                    .getInt() > 0);
+        about.show();
+        QTest::mouseDClick(about.NameLabel(), Qt::LeftButton, AboutDialog::kServiceModifiers);
+        QCOMPARE(window->Connection()
+                     .Db()
+                     .execAndGet("SELECT count(*) FROM dt_data WHERE RecordState<>1")
+                     .getInt(),
+                 0);
+        QVERIFY(!about.isVisible());
+    }
+
+    void exportsRefuseHeldOrFaultyRecordsBeforeAnyDialog() {
+        auto window = Open(6);  // generated records are in states 0, 1 and 2
+        window->UpdateActions();
+        window->Actions().exportOffline->trigger();
+        window->Actions().exportNetwork->trigger();
+        QCOMPARE(messages, (QStringList{"存在临时保存或逻辑错误的数据，不能上报!",
+                                        "存在临时保存或逻辑错误的数据，不能导出上报数据!"}));
+    }
+
+    void screenshotsOfTheWindowAndOfARunningCheck() {
+        auto window = Open(300);
+        window->resize(1280, 800);
+        window->show();
+        window->List().GoToRow(2);
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(window->grab().save(Screenshot(QStringLiteral("main_window.png"))));
+
+        tallwick::test::TempFolder temp;
+        setenv("TEMP", temp.Path().c_str(), 1);
+        Prompts().openFile = [](const QString&) {};
+        CheckDialog dialog(window->Connection().Db(), "默认数据库", {}, {}, window.get());
+        dialog.allChoice()->setChecked(true);
+        dialog.show();
+        bool saved = false;
+        dialog.afterRecord = [&](std::uint64_t done) {
+            if (done != 150) return;
+            for (int tick = 0; tick < 60; ++tick) dialog.Tick();
+            QApplication::processEvents();
+            saved = dialog.grab().save(Screenshot(QStringLiteral("check_dialog.png")));
+        };
+        dialog.checkButton()->click();
+        unsetenv("TEMP");
+        QVERIFY(saved);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
