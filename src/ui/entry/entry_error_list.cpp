@@ -80,8 +80,15 @@ void ErrorListWindow::AddMessage(const check::LogicError& error) {
 
 void ErrorListWindow::ShowList() {
     if (isVisible()) return;
-    move(150, 500);
-    show();
+    placing_ = true;
+    show();  // first, so that the size counts the window's frame
+    if (!movedByUser_) move(place_ ? place_(frameGeometry().size()) : QPoint(150, 500));
+    placing_ = false;
+}
+
+void ErrorListWindow::moveEvent(QMoveEvent* event) {
+    if (isVisible() && !placing_) movedByUser_ = true;
+    QWidget::moveEvent(event);
 }
 
 void ErrorListWindow::NavigateFromRow(int row) {

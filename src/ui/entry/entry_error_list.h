@@ -29,14 +29,24 @@ class ErrorListWindow : public QWidget, public check::MessageList {
         navigate_ = std::move(navigate);
     }
 
+    // Where the list goes when it is first shown (given its size); once the user has moved it,
+    // it comes back where they left it.
+    void SetPlacement(std::function<QPoint(QSize)> place) { place_ = std::move(place); }
+
     QTableWidget* Grid() const { return grid_; }
     void NavigateFromRow(int row);  // what a double click on `row` does
+
+  protected:
+    void moveEvent(QMoveEvent* event) override;
 
   private:
     QTableWidget* grid_ = nullptr;
     bool hasMessages_ = false;
     bool navigating_ = false;
     std::function<void(int, const QString&)> navigate_;
+    std::function<QPoint(QSize)> place_;
+    bool placing_ = false;
+    bool movedByUser_ = false;
 };
 
 }  // namespace tallwick::ui

@@ -136,13 +136,13 @@ QLineEdit* NewTextBox(const QString& name, int maxLength, const QString& pattern
     return box;
 }
 
-EntryNumberBox* NewCoverBox(const QString& name, int maxLength, double maximum,
+EntryNumberBox* NewCoverBox(const QString& name, int maxLength, double minimum, double maximum,
                             EntryNumberBox::Format format, double emptyValue, QWidget* parent) {
     auto* box = new EntryNumberBox(parent);
     box->setObjectName(name);
     box->setFormat(format);
     box->setEmptyValue(emptyValue);
-    box->setLimits(0, maximum, maxLength);
+    box->setLimits(minimum, maximum, maxLength);
     box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return box;
 }
@@ -179,17 +179,17 @@ QWidget* BuildCoverPage(EntryForm& form, std::vector<QWidget*>& order) {
     outer->addSpacing(30);
 
     const QString noQuotes = QStringLiteral("[^'\"`]*");
-    form.code = NewCoverBox(QStringLiteral("c901"), 12, 99999999999999.0,
+    form.code = NewCoverBox(QStringLiteral("c901"), 12, 1, 99999999999999.0,
                             EntryNumberBox::Format::Plain, 1, page);
     form.unionName = NewTextBox(QStringLiteral("c902"), 60, noQuotes, page);
-    form.region =
-        NewCoverBox(QStringLiteral("c903"), 6, 999999, EntryNumberBox::Format::SixDigits, 0, page);
+    form.region = NewCoverBox(QStringLiteral("c903"), 6, 0, 999999,
+                              EntryNumberBox::Format::SixDigits, 0, page);
     form.region->setToolTip(QStringLiteral("输入本级工会行政区划代码"));
     form.level =
-        NewCoverBox(QStringLiteral("c904"), 6, 999999, EntryNumberBox::Format::Plain, 10, page);
+        NewCoverBox(QStringLiteral("c904"), 6, 0, 999999, EntryNumberBox::Format::Plain, 10, page);
     form.level->setToolTip(QStringLiteral("输入本级工会层次代码"));
     form.state =
-        NewCoverBox(QStringLiteral("c907"), 6, 999999, EntryNumberBox::Format::Plain, 0, page);
+        NewCoverBox(QStringLiteral("c907"), 6, 0, 999999, EntryNumberBox::Format::Plain, 0, page);
     form.filler =
         NewTextBox(QStringLiteral("c905"), 50, QStringLiteral("[^'\"`.0-9A-Za-z]*"), page);
     form.telephone = NewTextBox(QStringLiteral("c906"), 50, QStringLiteral("[0-9-]*"), page);

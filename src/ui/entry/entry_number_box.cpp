@@ -1,6 +1,8 @@
 #include "entry/entry_number_box.h"
 
 #include <QLocale>
+#include <QSignalBlocker>
+#include <QToolTip>
 #include <QValidator>
 
 #include <algorithm>
@@ -15,10 +17,15 @@ QString WithoutSeparators(QString text) {
 
 class NumberValidator : public QValidator {
   public:
-    NumberValidator(double maximum, bool decimals, int maxLength, QObject* parent)
-        : QValidator(parent), maximum_(maximum), decimals_(decimals), maxLength_(maxLength) {}
+    NumberValidator(double maximum, bool decimals, int maxLength, bool separators, QObject* parent)
+        : QValidator(parent),
+          maximum_(maximum),
+          decimals_(decimals),
+          maxLength_(maxLength),
+          separators_(separators) {}
 
     State validate(QString& input, int&) const override {
+        if (!separators_ && input.contains(QLatin1Char(','))) return Invalid;
         const QString text = WithoutSeparators(input);
         if (text.isEmpty()) return Acceptable;
         if (maxLength_ > 0 && text.size() > maxLength_) return Invalid;
@@ -40,13 +47,30 @@ class NumberValidator : public QValidator {
     double maximum_;
     bool decimals_;
     int maxLength_;
+    bool separators_;
 };
+
+QString Number(double value) {
+    return QString::number(value, 'f', value == std::floor(value) ? 0 : -1);
+}
 
 }  // namespace
 
 EntryNumberBox::EntryNumberBox(QWidget* parent) : QLineEdit(parent) {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     UpdateValidator();
+    connect(this, &QLineEdit::inputRejected, this, [this] { TellWhy(); });
+}
+
+QString EntryNumberBox::LimitsText() const {
+    return QStringLiteral("可输入%1到%2之间的%3")
+        .arg(Number(minimum_), Number(maximum_),
+             decimals_ ? QStringLiteral("数") : QStringLiteral("整数"));
+}
+
+void EntryNumberBox::TellWhy() {
+    rejection_ = LimitsText();
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), rejection_, this);
 }
 
 double EntryNumberBox::value() const {
@@ -77,9 +101,15 @@ void EntryNumberBox::setDecimals(bool allowed) {
     UpdateValidator();
 }
 
+void EntryNumberBox::setFormat(Format format) {
+    format_ = format;
+    UpdateValidator();
+}
+
 void EntryNumberBox::UpdateValidator() {
     delete validator();
-    setValidator(new NumberValidator(maximum_, decimals_, maxLength_, this));
+    setValidator(
+        new NumberValidator(maximum_, decimals_, maxLength_, format_ == Format::Thousands, this));
 }
 
 QString EntryNumberBox::Display(double value) const {
@@ -103,17 +133,31 @@ QString EntryNumberBox::Display(double value) const {
 }
 
 void EntryNumberBox::focusInEvent(QFocusEvent* event) {
+    lastValid_ = text();
+    rejection_.clear();
+    // Showing the same value without separators is no edit of the record.
     const QString plain = WithoutSeparators(text());
-    if (plain != text()) setText(plain);
+    if (plain != text()) {
+        const QSignalBlocker sameValue(this);
+        setText(plain);
+    }
     QLineEdit::focusInEvent(event);
 }
 
 void EntryNumberBox::focusOutEvent(QFocusEvent* event) {
-    // A value below the minimum can only come from a pasted or loaded text; the range holds.
     if (!text().isEmpty()) {
-        const double clamped = std::clamp(value(), minimum_, maximum_);
-        const QString shown = Display(clamped);
-        if (shown != text()) setText(shown);
+        const double typed = value();
+        if (typed < minimum_ || typed > maximum_) {
+            // Below the minimum (the validator refuses above the maximum while typing): the box
+            // says why and goes back to the value it had.
+            TellWhy();
+            setText(lastValid_);
+        }
+    }
+    const QString shown = text().isEmpty() ? QString() : Display(value());
+    if (shown != text() && value() == std::clamp(value(), minimum_, maximum_)) {
+        const QSignalBlocker sameValue(this);
+        setText(shown);
     }
     QLineEdit::focusOutEvent(event);
 }

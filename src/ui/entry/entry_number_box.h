@@ -27,10 +27,12 @@ class EntryNumberBox : public QLineEdit {
     int maxTypedLength() const { return maxLength_; }
     void setDecimals(bool allowed);
     void setEmptyValue(double value) { emptyValue_ = value; }
-    void setFormat(Format format) { format_ = format; }
+    void setFormat(Format format);
 
     double maximum() const { return maximum_; }
     bool decimals() const { return decimals_; }
+    // Why the last typed value was refused (also shown as a tool tip), empty when it was not.
+    QString rejection() const { return rejection_; }
 
   protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -39,6 +41,8 @@ class EntryNumberBox : public QLineEdit {
   private:
     QString Display(double value) const;
     void UpdateValidator();
+    QString LimitsText() const;
+    void TellWhy();
 
     double minimum_ = 0;
     double maximum_ = 99999999;
@@ -46,6 +50,8 @@ class EntryNumberBox : public QLineEdit {
     double emptyValue_ = 0;
     bool decimals_ = false;
     Format format_ = Format::Thousands;
+    QString lastValid_;  // the text when the box took the focus
+    QString rejection_;
 };
 
 }  // namespace tallwick::ui

@@ -18,7 +18,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -26,6 +28,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tallwick::ui {
@@ -73,6 +76,7 @@ EntryWindow::EntryWindow(DatabaseSource database, Registry& registry, QString pr
     notifier_ = std::make_unique<MessageBoxNotifier>(this);
     errorList_ = new ErrorListWindow(this);
     errorList_->SetNavigator([this](int page, const QString& field) { GoToError(page, field); });
+    errorList_->SetPlacement([this](QSize size) { return ErrorListPlace(size); });
     BuildWindow();
 }
 
@@ -173,6 +177,8 @@ void EntryWindow::BuildWindow() {
         ShowCodeMenu(form_.stateName, codes, [this](int code) { ApplyReportingState(code); });
     });
     connect(form_.pages, &QTabWidget::currentChanged, this, &EntryWindow::PageChanged);
+    // On a page without a field to type in the tab bar holds the focus, so Enter and Down go on.
+    form_.pages->tabBar()->installEventFilter(this);
     setFixedSize(1180, 860);
 }
 
@@ -236,8 +242,25 @@ void EntryWindow::EnableSurveyFields() {
     check_->setEnabled(true);
 }
 
+QPoint EntryWindow::ErrorListPlace(QSize size) const {
+    // Beside the form where the screen has room, else just above the page tabs and the notes
+    // (both below the form): never over them, the user needs them while mending the errors.
+    const QRect window = frameGeometry();
+    const QScreen* screen = this->screen();
+    const QRect free = screen != nullptr ? screen->availableGeometry() : window;
+    if (free.right() - window.right() >= size.width()) return {window.right() + 1, window.top()};
+    if (window.left() - free.left() >= size.width())
+        return {window.left() - size.width(), window.top()};
+    const QWidget* tabs = form_.pages->tabBar();
+    const int top =
+        std::min(tabs->mapToGlobal(QPoint(0, 0)).y(), notes_->mapToGlobal(QPoint(0, 0)).y());
+    return {window.right() - size.width(), std::max(window.top(), top - size.height() - 1)};
+}
+
 void EntryWindow::LoadRecord() {
     loaded_ = false;
+    // Another record's errors are no help on this one.
+    errorList_->ClearMessages();
     const int row = list_->CurrentRow();
     const double code = row >= 0 ? list_->Model().CodeAt(row) : 0;
     // A record shown before may have left fields disabled by its state.

@@ -81,8 +81,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     bool ValidateCoverPage();
     void ApplyLevelRules(int level);
     void ApplyReportingState(int state);
-    void FocusFirstField();
-    void ChooseRegion();  // the region picker button
+    bool FocusFirstField();  // false when no field of the page can take the focus
+    void ChooseRegion();     // the region picker button
 
     void reject() override;  // Esc and the close box run the close query
 
@@ -94,6 +94,7 @@ class EntryWindow : public QDialog, public check::ValueSource {
     SQLite::Database& Db() const { return database_(); }
     void BuildWindow();
     void LoadRecord();
+    QPoint ErrorListPlace(QSize size) const;
     void FillForNewRecord();
     void FillFromRecord(const entry::StoredRecord& record);
     void SetLimitsByCatalogue(const entry::CatalogueRow& row, QWidget* control, bool newRecord);

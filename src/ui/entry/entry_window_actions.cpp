@@ -14,6 +14,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include <exception>
@@ -52,10 +53,10 @@ double CurrentCode(RecordListView& list) {
     return row >= 0 ? list.Model().CodeAt(row) : 0;
 }
 
-// After a write the list shows the record as stored and returns to it; a record under a new code
-// (added or renumbered) needs the whole list re-read, a changed one only its row.
-void ReturnTo(RecordListView& list, double bookmark) {
-    if (!list.Model().RefreshRecord(bookmark)) list.RequeryKeepingRow();
+// After a write the list shows the record as stored at once and returns to the bookmark; a record
+// under a new code (added or renumbered) needs the whole list re-read, a changed one only its row.
+void ShowStored(RecordListView& list, double storedCode, double bookmark) {
+    if (!list.Model().RefreshRecord(storedCode)) list.RequeryKeepingRow();
     list.ReturnToCode(bookmark);
 }
 
@@ -123,10 +124,10 @@ bool EntryWindow::Write(int recordState) {
 
 bool EntryWindow::Hold() {
     if (!ValidateCoverPage()) return false;
-    double bookmark = CurrentCode(*list_);
+    const double before = CurrentCode(*list_);
     if (!Write(0)) return false;
-    if (!adding_) bookmark = loadedCode_;
-    ReturnTo(*list_, bookmark);
+    // While adding, the list stays where it was; a modified record stays current.
+    ShowStored(*list_, loadedCode_, adding_ ? before : loadedCode_);
     UpdatePosition();
     writtenSinceOpened_ = true;
     hold_->setEnabled(false);
@@ -137,11 +138,10 @@ bool EntryWindow::Hold() {
 bool EntryWindow::Save(bool fromCloseQuery) {
     if (!ValidateCoverPage()) return false;
     if (!fromCloseQuery && form_.state->value() <= 2) rules_->CheckAllPages();
-    double bookmark = CurrentCode(*list_);
+    const double before = CurrentCode(*list_);
     const bool clean = errorList_->HasNoMessages();
     if (!Write(clean ? 1 : 2)) return false;
-    if (!adding_) bookmark = loadedCode_;
-    ReturnTo(*list_, bookmark);
+    ShowStored(*list_, loadedCode_, adding_ ? before : loadedCode_);
     UpdatePosition();
     hold_->setEnabled(false);
     save_->setEnabled(false);
@@ -182,12 +182,9 @@ bool EntryWindow::CloseQuery() {
         if (!ValidateCoverPage()) return false;
         if (form_.state->value() <= 2) rules_->CheckAllPages();
         errorList_->hide();
-        // A record with logic errors is held, not saved.
-        if (errorList_->HasNoMessages())
-            Save(true);
-        else
-            Hold();
-        return true;
+        // A record with logic errors is held, not saved. A failed write keeps the window and
+        // the edits: the message has said why.
+        return errorList_->HasNoMessages() ? Save(true) : Hold();
     }
     errorList_->hide();
     return true;
@@ -246,14 +243,24 @@ void EntryWindow::PageChanged(int index) {
     }
     currentPage_ = index;
     LoadNotes(index);
-    FocusFirstField();
+    if (!FocusFirstField()) form_.pages->tabBar()->setFocus(Qt::OtherFocusReason);
 }
 
 void EntryWindow::FieldExit(QWidget* field) {
     if (inExitHandler_) return;
-    // Leaving the whole cover: the page change validates it, one message rather than two.
-    if (loaded_ && !field->isVisible() && form_.state->value() <= 2) return;
     inExitHandler_ = true;
+    // Leaving the whole cover: the page change validates it, one message rather than two; the
+    // names and the rules that follow from the codes are brought up to date all the same.
+    if (loaded_ && !field->isVisible() && form_.state->value() <= 2) {
+        if (field == form_.region)
+            RegionExit(false);
+        else if (field == form_.level)
+            LevelExit(false);
+        else if (field == form_.state)
+            StateExit(false);
+        inExitHandler_ = false;
+        return;
+    }
     std::optional<std::string> message;
     if (field == form_.code) {
         message = entry::CodeExitMessage(Utf8(form_.code->text()));
@@ -294,6 +301,8 @@ void EntryWindow::RegionExit(bool byUser) {
         form_.regionName->setCode(static_cast<int>(code));
         return;
     }
+    form_.regionName->clear();
+    form_.regionName->setCode(CodePickerBox::kNoCode);
     if (byUser) {
         ShowMessage(QString::fromUtf8(entry::kBadRegionMessage), this);
         FocusLater(form_.region);
@@ -309,6 +318,8 @@ void EntryWindow::LevelExit(bool byUser) {
         ApplyLevelRules(code);
         return;
     }
+    form_.levelName->clear();
+    form_.levelName->setCode(CodePickerBox::kNoCode);
     if (byUser) {
         ShowMessage(QString::fromUtf8(entry::kBadLevelMessage), this);
         FocusLater(form_.level);
@@ -324,6 +335,8 @@ void EntryWindow::StateExit(bool byUser) {
         ApplyReportingState(code);
         return;
     }
+    form_.stateName->clear();
+    form_.stateName->setCode(CodePickerBox::kNoCode);
     if (byUser) {
         ShowMessage(QString::fromUtf8(entry::kBadStateExitMessage), this);
         FocusLater(form_.state);

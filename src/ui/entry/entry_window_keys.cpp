@@ -17,13 +17,14 @@ bool EntryWindow::CanTakeFocus(const QWidget* widget) const {
     return widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus) != 0;
 }
 
-void EntryWindow::FocusFirstField() {
+bool EntryWindow::FocusFirstField() {
     for (QWidget* widget : form_.tabOrder[static_cast<std::size_t>(form_.pages->currentIndex())]) {
         if (CanTakeFocus(widget)) {
             widget->setFocus(Qt::TabFocusReason);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 bool EntryWindow::FocusNextField() {
@@ -38,8 +39,14 @@ bool EntryWindow::FocusNextField() {
             }
         }
     }
-    if (page + 1 < form_.pages->count()) {
-        form_.pages->setCurrentIndex(page + 1);
+    // On to the next page that has a field to type in; a page whose fields the level or the
+    // state has disabled is passed over, and after the last such page the record is saved.
+    for (int next = page + 1; next < form_.pages->count(); ++next) {
+        const auto& nextOrder = form_.tabOrder[static_cast<std::size_t>(next)];
+        if (std::none_of(nextOrder.begin(), nextOrder.end(),
+                         [this](const QWidget* widget) { return CanTakeFocus(widget); }))
+            continue;
+        form_.pages->setCurrentIndex(next);
         return true;
     }
     Save();

@@ -1,4 +1,5 @@
 #include "shell/about_dialog.h"
+#include "shell/guarded_application.h"
 #include "shell/main_window.h"
 #include "shell/wheel_to_keys.h"
 #include "widgets/message_box.h"
@@ -12,7 +13,7 @@
 #include <QScreen>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    tallwick::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallwick"));
     QApplication::setApplicationVersion(QStringLiteral(TALLWICK_VERSION));
     // Name a Chinese face explicitly: left to itself, Qt may pick Japanese glyph forms.

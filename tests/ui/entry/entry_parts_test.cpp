@@ -6,10 +6,13 @@
 #include "entry/entry_region_picker.h"
 #include "test_support.h"
 
+#include <QApplication>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <memory>
 #include <set>
@@ -92,6 +95,59 @@ class EntryPartsTest : public QObject {
         region.setFormat(EntryNumberBox::Format::SixDigits);
         region.setValue(10100);
         QCOMPARE(region.text(), QStringLiteral("010100"));
+    }
+
+    // Moving through a box shows its value with and without separators: no edit. A value out of
+    // the box's limits is refused with the reason, the box keeping its last valid value.
+    void numberBoxFocusAndLimits() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* amount = new EntryNumberBox;
+        amount->setLimits(0, 9999, 0);
+        auto* code = new EntryNumberBox;
+        code->setFormat(EntryNumberBox::Format::Plain);
+        code->setLimits(1, 99999999999999.0, 12);
+        code->setEmptyValue(1);
+        layout->addWidget(amount);
+        layout->addWidget(code);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        code->setFocus();
+        amount->setValue(1234);
+        QCOMPARE(amount->text(), QStringLiteral("1,234"));
+        QSignalSpy edits(amount, &QLineEdit::textChanged);
+        amount->setFocus();
+        QCOMPARE(amount->text(), QStringLiteral("1234"));
+        code->setFocus();
+        QCOMPARE(amount->text(), QStringLiteral("1,234"));
+        QCOMPARE(edits.count(), 0);
+
+        // Typing above the maximum: refused with the reason.
+        amount->setFocus();
+        amount->end(false);
+        QTest::keyClicks(amount, "9");
+        QCOMPARE(amount->value(), 1234.0);
+        QCOMPARE(amount->rejection(), QStringLiteral("可输入0到9999之间的整数"));
+
+        // A code takes digits only and nothing below 1.
+        code->setFocus();
+        code->clear();
+        QTest::keyClicks(code, "1,2");
+        QCOMPARE(code->text(), QStringLiteral("12"));
+        amount->setFocus();
+        code->setFocus();
+        code->selectAll();
+        QTest::keyClicks(code, "0");
+        amount->setFocus();
+        QCOMPARE(code->text(), QStringLiteral("12"));
+        QCOMPARE(code->rejection(), QStringLiteral("可输入1到99999999999999之间的整数"));
+
+        const EntryForm form = BuildEntryForm(&window);
+        auto* c901 = qobject_cast<EntryNumberBox*>(form.Field(QStringLiteral("c901")));
+        QTest::keyClicks(c901, "100,000");
+        QCOMPARE(c901->text(), QStringLiteral("100000"));
     }
 
     void errorListRowsAndHeights() {

@@ -17,7 +17,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -152,7 +155,173 @@ class EntryWindowTest : public QObject {
         QVERIFY(window->Save());
         QCOMPARE(messages.last(), QStringLiteral("数据保存成功，有逻辑错误！"));
         QCOMPARE(Count("SELECT RecordState FROM dt_data"), 2);
-        QVERIFY(!window->ErrorList().HasNoMessages());
+        // The next blank record starts without the saved record's errors.
+        QVERIFY(window->ErrorList().HasNoMessages());
+        QVERIFY(!window->ErrorList().isVisible());
+    }
+
+    void aRecordHeldOrSavedWhileAddingIsListedAtOnce() {
+        KeepOnlyRuleOne();
+        tallwick::bench::GenerateRecords(Db(), 1);
+        Open(true);
+        FillValidCover(QStringLiteral("999999999991"));
+        QVERIFY(window->Hold());
+        QCOMPARE(model->RowCount(), 2);
+        QCOMPARE(view->CurrentRow(), 0);  // the list stays where it was
+        QVERIFY(window->Save());
+        FillValidCover(QStringLiteral("999999999992"));
+        QVERIFY(window->Save());
+        QCOMPARE(model->RowCount(), 3);
+    }
+
+    // A write that fails from the close question or on the way to another record keeps the
+    // window on the record with what was typed.
+    void aFailedWriteKeepsTheRecordAndItsEdits_data() {
+        QTest::addColumn<bool>("byNavigation");
+        QTest::newRow("close question") << false;
+        QTest::newRow("next record") << true;
+    }
+    void aFailedWriteKeepsTheRecordAndItsEdits() {
+        QFETCH(bool, byNavigation);
+        KeepOnlyRuleOne();
+        Open(true);
+        FillValidCover(QStringLiteral("100000000001"));
+        QVERIFY(window->Save());
+        FillValidCover(QStringLiteral("100000000002"));
+        QVERIFY(window->Save());
+        window->EndSession();
+        Open(false);
+        Db().exec(
+            "CREATE TRIGGER refuse BEFORE UPDATE ON dt_data BEGIN SELECT RAISE(ABORT, 'disk "
+            "I/O error'); END");
+        Text("c902")->setText(QStringLiteral("改过的名称"));
+        messages.clear();
+        if (byNavigation) {
+            window->Navigate(2);
+            QCOMPARE(view->CurrentRow(), 0);
+        } else {
+            QVERIFY(!window->CloseQuery());
+        }
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(messages.last().startsWith(QStringLiteral("保存过程中遇到错误：")));
+        QCOMPARE(Text("c902")->text(), QStringLiteral("改过的名称"));
+        QCOMPARE(Text("c901")->text(), QStringLiteral("100000000001"));
+        QVERIFY(window->Button(QStringLiteral("tbSave"))->isEnabled());
+    }
+
+    // Leaving the cover by a page tab brings the names and the rules of the codes up to date,
+    // without a second message.
+    void leavingTheCoverByATabRunsTheCodeExitSteps() {
+        Open(true);
+        FillValidCover();
+        window->ApplyReportingState(3);
+        ShowActive();
+        QTabBar* tabs = Pages()->tabBar();
+        Box("c907")->setFocus();
+        Box("c907")->selectAll();
+        QTest::keyClicks(Box("c907"), "1");
+        messages.clear();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        QCOMPARE(Pages()->currentIndex(), 1);
+        QVERIFY(Box("z001")->isEnabled());
+        QCOMPARE(window->Form().stateName->text(), QStringLiteral("正常填报"));
+
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        Box("c904")->setFocus();
+        Box("c904")->selectAll();
+        QTest::keyClicks(Box("c904"), "10");
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+        QCOMPARE(Pages()->currentIndex(), 2);
+        QCOMPARE(window->Form().levelName->text(), QStringLiteral("乡镇、街道工会"));
+        QVERIFY(!Box("y012")->isEnabled());
+        QVERIFY(messages.isEmpty());
+    }
+
+    // With level 10 no page from 表9&表10 on has a field to type in: Enter passes over them and
+    // saves, from the last field as from the tab bar of such a page.
+    void enterPassesOverPagesWithoutAFieldToTypeIn() {
+        KeepOnlyRuleOne();
+        Open(true);
+        FillValidCover(QStringLiteral("100000000001"), 10);
+        ShowActive();
+        int lastPage = 0;
+        QWidget* lastField = nullptr;
+        for (int page = 1; page < Pages()->count(); ++page) {
+            for (QWidget* field : window->Form().tabOrder[static_cast<std::size_t>(page)]) {
+                if (field->isEnabled()) {
+                    lastPage = page;
+                    lastField = field;
+                }
+            }
+        }
+        QVERIFY(lastPage < 10);
+        Pages()->setCurrentIndex(lastPage);
+        lastField->setFocus();
+        QTest::keyClick(lastField, Qt::Key_Return);
+        QCOMPARE(messages.count(QStringLiteral("数据保存成功，没有逻辑错误！")), 1);
+
+        FillValidCover(QStringLiteral("100000000002"), 10);
+        QTabBar* tabs = Pages()->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(12).center());
+        QCOMPARE(QApplication::focusWidget(), tabs);
+        QTest::keyClick(tabs, Qt::Key_Return);
+        QCOMPARE(messages.count(QStringLiteral("数据保存成功，没有逻辑错误！")), 2);
+        QCOMPARE(Count("SELECT count(*) FROM dt_data"), 2);
+    }
+
+    // Moving through the fields of a stored record changes nothing.
+    void movingThroughNumberBoxesIsNoEdit() {
+        KeepOnlyRuleOne();
+        Open(true);
+        FillValidCover();
+        Box("z001")->setValue(1234);
+        QVERIFY(window->Save());
+        window->EndSession();
+        Open(false);
+        ShowActive();
+        Pages()->setCurrentIndex(1);
+        Box("z001")->setFocus();
+        QTest::keyClick(Box("z001"), Qt::Key_Down);
+        QTest::keyClick(Box("z002"), Qt::Key_Up);
+        QTest::keyClick(Box("z001"), Qt::Key_Down);
+        QCOMPARE(Box("z001")->text(), QStringLiteral("1,234"));
+        QVERIFY(!window->Button(QStringLiteral("tbSave"))->isEnabled());
+        QVERIFY(window->Button(QStringLiteral("tbPrint"))->isEnabled());
+        QVERIFY(window->CloseQuery());
+        QVERIFY(questions.isEmpty());
+    }
+
+    void theErrorListLeavesThePageTabsAndTheNotesFree() {
+        Open(true);
+        FillValidCover();
+        ShowActive();
+        ErrorListWindow& list = window->ErrorList();
+        list.AddMessage(
+            {"z002<=z001", "本级工会专职工会干部人数应大于等于其中的女性人数", 1, "z002"});
+        list.ShowList();
+        const auto onScreen = [](const QWidget* widget) {
+            return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        };
+        QVERIFY(!list.frameGeometry().intersects(onScreen(Pages()->tabBar())));
+        QVERIFY(!list.frameGeometry().intersects(onScreen(window->Notes())));
+
+        // The entry window with the list where it opens, as the user sees them together.
+        const QRect both = window->frameGeometry().united(list.frameGeometry());
+        QPixmap shot(both.size());
+        shot.fill(Qt::darkGray);
+        QPainter painter(&shot);
+        painter.drawPixmap(window->geometry().topLeft() - both.topLeft(), window->grab());
+        painter.drawPixmap(list.geometry().topLeft() - both.topLeft(), list.grab());
+        painter.end();
+        QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
+        QVERIFY(shot.save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/entry_error_list.png")));
+
+        // Moved by the user, it comes back where they left it.
+        const QPoint chosen = list.pos() + QPoint(-40, 30);
+        list.move(chosen);
+        list.hide();
+        list.ShowList();
+        QCOMPARE(list.pos(), chosen);
     }
 
     void closeQueryYesSavesACleanRecordAndHoldsOneWithErrors_data() {
