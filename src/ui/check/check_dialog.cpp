@@ -34,7 +34,7 @@ check::CheckRunResult RunCheckAndReport(SQLite::Database& db, const std::string&
         result = check::CheckDataset(db, scope, rules, report, progress);
         if (result.stopped) return result;
         if (result.totalsWritten) {
-            OpenFileInViewer(QString::fromStdString(report.Path().string()));
+            OpenFileInViewer(QString::fromStdString(report.Path().string()), parent);
         } else {
             ShowMessage(QString::fromUtf8(check::kNoLogicErrors), parent);
         }

@@ -124,7 +124,8 @@ void ImportDataFileCommand(const ExchangeContext& context) {
             exchange::ImportDataFile(*context.db, Path(chosen), context.programFolder,
                                      check::TemporaryFolder(), confirm, ProgressOf(nullptr));
         if (!result) return;
-        if (result->conflictReport) OpenFileInViewer(Q(result->conflictReport->string()));
+        if (result->conflictReport)
+            OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
         ShowMessage(Q(result->message), context.parent);
     });
     if (context.refreshList) context.refreshList();

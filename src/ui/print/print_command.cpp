@@ -51,7 +51,7 @@ QString PrintAnnualReport(QWidget* parent, SQLite::Database& db,
         return {};
     }
     if (progress) progress->hide();
-    OpenFileInViewer(path);
+    OpenFileInViewer(path, parent);
     return path;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/about_dialog.h"
 #include "shell/guarded_application.h"
 #include "shell/main_window.h"
+#include "shell/qt_translations.h"
 #include "shell/wheel_to_keys.h"
 #include "widgets/message_box.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     tallwick::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallwick"));
     QApplication::setApplicationVersion(QStringLiteral(TALLWICK_VERSION));
+    tallwick::ui::InstallQtTranslations(app);
     // Name a Chinese face explicitly: left to itself, Qt may pick Japanese glyph forms.
     QFont font = QApplication::font();
     font.setFamilies({QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")});

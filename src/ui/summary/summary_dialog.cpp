@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -20,7 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
-#include <QUrl>
 
 #include <algorithm>
 #include <memory>
@@ -66,9 +64,7 @@ summary::SummaryProgress TwoBarsOf(TProgressBar2LineForm* window) {
 
 // The user gets the workbook in the desktop's spreadsheet program, or at least learns where it is.
 void HandOver(const QString& path, QWidget* parent) {
-    if (Prompts().openFile) return OpenFileInViewer(path);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ShowMessage(QStringLiteral("汇总表已保存到：") + QDir::toNativeSeparators(path), parent);
+    OpenFileInViewer(path, parent, QStringLiteral("汇总表已保存到："));
 }
 
 // A name of its own for every run, so that a workbook still open in a viewer is never replaced.

@@ -1,6 +1,8 @@
 #include "widgets/message_box.h"
 
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -24,10 +26,16 @@ bool ConfirmWarning(const QString& text, QWidget* parent) {
     return box.exec() == QMessageBox::Yes;
 }
 
-void OpenFileInViewer(const QString& path) {
+void OpenFileInViewer(const QString& path, QWidget* parent, const QString& savedText) {
     if (Prompts().openFile) return Prompts().openFile(path);
-    // A viewer that cannot be started is not an error of the operation that made the file.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // A viewer that cannot be started is not an error of the operation that made the file, but
+    // the user must learn where the file is.
+    const bool started = Prompts().launchViewer
+                             ? Prompts().launchViewer(path)
+                             : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!started)
+        ShowMessage(savedText + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                    parent);
 }
 
 }  // namespace tallwick::ui

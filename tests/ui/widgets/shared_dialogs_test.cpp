@@ -1,6 +1,7 @@
 // The shared windows: progress texts and timer, the two-bar window, the question dialog's
 // answers and size, and the code pop-up.
 #include "widgets/code_popup.h"
+#include "widgets/message_box.h"
 #include "widgets/progress_window.h"
 #include "widgets/question_dialog.h"
 #include "widgets/two_bar_progress_window.h"
@@ -46,6 +47,21 @@ class SharedDialogsTest : public QObject {
 
   private slots:
     void initTestCase() { QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 10)); }
+
+    // A produced file that no viewer can show is at least named with its full path.
+    void aFileNoViewerCanOpenIsNamedWithItsPath() {
+        QStringList messages;
+        Prompts().message = [&messages](const QString& text) { messages << text; };
+        Prompts().launchViewer = [](const QString&) { return false; };
+        OpenFileInViewer(QStringLiteral("/tmp/报告.txt"));
+        OpenFileInViewer(QStringLiteral("/tmp/汇总表.xlsx"), nullptr,
+                         QStringLiteral("汇总表已保存到："));
+        Prompts().launchViewer = [](const QString&) { return true; };
+        OpenFileInViewer(QStringLiteral("/tmp/报告.txt"));
+        Prompts() = {};
+        QCOMPARE(messages, (QStringList{QStringLiteral("文件已保存到：/tmp/报告.txt"),
+                                        QStringLiteral("汇总表已保存到：/tmp/汇总表.xlsx")}));
+    }
 
     void progressTexts_data() {
         QTest::addColumn<int>("ticks");
