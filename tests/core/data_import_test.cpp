@@ -101,6 +101,30 @@ TEST_F(DataImportTest, APackageRestoresEveryRecordWithItsSecondRow) {
     EXPECT_FALSE(fs::exists(WorkingCopy()));
 }
 
+// A package made once by an earlier build and kept as it was written: the mask, the envelope
+// and the password must still open what other installations send.
+TEST_F(DataImportTest, AStoredPackageOfAnEarlierVersionStillImports) {
+    const fs::path stored = sender.Folder() / "package-v1.dat";
+    fs::copy_file(fs::path(TALLWICK_TEST_FIXTURES) / "package-v1.dat", stored);
+
+    const auto result = Import(stored);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->imported) << result->message;
+    EXPECT_EQ(result->records, 2u);
+    EXPECT_EQ(asked, "确认准备导入标记声明为【某某区总工会】的数据么？");
+    EXPECT_EQ(db.execAndGet("SELECT group_concat(c900 || '|' || c901 || '|' || c902 || '|' || c903 "
+                            "|| '|' || c904 || '|' || c907 || '|' || RecordState || '|' || z001 "
+                            "|| '|' || b018 || '|' || d055, ';') FROM (SELECT * FROM dt_data "
+                            "ORDER BY c901)")
+                  .getString(),
+              "stamp|100000000001.0|甲工会|110101|10|1|1|7|2.5|3;"
+              "stamp|100000000002.0|O'Brien \"乙\"|110101|10|1|1|12|0.5|4");
+    EXPECT_EQ(db.execAndGet("SELECT group_concat(c901 || '|' || y001 || '|' || y012, ';') FROM "
+                            "(SELECT * FROM dt_data1 ORDER BY c901)")
+                  .getString(),
+              "100000000001.0|1.25|9;100000000002.0|3.75|2");
+}
+
 TEST_F(DataImportTest, ABackupIsReadInPlace) {
     const auto result = Import(Backup());
     ASSERT_TRUE(result && result->imported);
