@@ -166,6 +166,43 @@ TEST_F(DataImportTest, OneCollidingCodeImportsNothingAndIsReported) {
     EXPECT_FALSE(fs::exists(WorkingCopy()));
 }
 
+// The staging tables outlive an analysis; a retry and the next file must start from empty ones.
+TEST_F(DataImportTest, ARetryAndANextFileReportOnlyTheirOwnCollisions) {
+    test::AddRecord(db, kFirst + 1, "本地乙");
+    const std::string header = "在准备导入的文件中，如下的记录与现有的记录发生编号冲突\r\n" +
+                               std::string(80, '-') + "\r\n";
+    const auto reportOf = [&](const fs::path& file) {
+        const auto result = Import(file);
+        EXPECT_TRUE(result && !result->imported && result->conflictReport);
+        if (!result || !result->conflictReport) return std::string();
+        const auto bytes = ReadWholeFile(*result->conflictReport);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const auto staged = [&](const char* table) {
+        return db
+            .execAndGet(std::string("SELECT group_concat(CAST(c901 - ") +
+                        std::to_string(kFirst - 1) + " AS INTEGER)) FROM (SELECT c901 FROM " +
+                        table + " ORDER BY c901)")
+            .getString();
+    };
+
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        EXPECT_EQ(reportOf(Package()), header + "(100000000002,乙工会)\r\n");
+        EXPECT_EQ(staged("dt_data_dt_data"), "2");
+        EXPECT_EQ(staged("dt_data_dt_data1"), "2");
+    }
+
+    // Another file, whose only collision is another code; 乙 is still here but not in that file.
+    sender.Db().exec(
+        "DELETE FROM dt_data WHERE c901 = 100000000002; "
+        "DELETE FROM dt_data1 WHERE c901 = 100000000002");
+    test::AddRecord(db, kFirst + 2, "本地丙");
+    EXPECT_EQ(reportOf(Backup()), header + "(100000000003,丙工会)\r\n");
+    EXPECT_EQ(staged("dt_data_dt_data"), "3");
+    EXPECT_EQ(staged("dt_data_dt_data1"), "3");
+}
+
 TEST_F(DataImportTest, AnsweringNoChangesNothing) {
     test::AddRecord(db, 100000000900.0, "本地");
     const auto before = test::RecordRows(db);
