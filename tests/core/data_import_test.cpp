@@ -2,6 +2,7 @@
 // the confirmation, and an import killed in the middle of its transaction.
 #include "exchange/data_import.h"
 
+#include "cipher/file_envelope.h"
 #include "common/file_io.h"
 #include "common/user_error.h"
 #include "exchange/backup.h"
@@ -11,6 +12,7 @@
 #include "exchange/package_template.h"
 #include "exchange_test_data.h"
 #include "store/database.h"
+#include "store/password.h"
 #include "test_support.h"
 
 #include <SQLiteCpp/Transaction.h>
@@ -131,6 +133,20 @@ TEST_F(DataImportTest, ABackupIsReadInPlace) {
     EXPECT_FALSE(copyWhileAsked);
     EXPECT_EQ(asked, "确认准备导入标记声明为【某某区总工会】的数据么？");
     EXPECT_EQ(test::RecordRows(db), test::RecordRows(sender.Db()));
+}
+
+TEST_F(DataImportTest, AProtectedBackupIsDecryptedIntoTheCopyOnly) {
+    const fs::path sealed = sender.Folder() / "protected.mdb";
+    cipher::SealFile(Backup(), sealed, DerivePassword());
+    const auto bytes = ReadWholeFile(sealed);
+
+    const auto result = Import(sealed);
+    ASSERT_TRUE(result && result->imported) << (result ? result->message : "");
+    EXPECT_TRUE(copyWhileAsked);
+    EXPECT_EQ(asked, "确认准备导入标记声明为【某某区总工会】的数据么？");
+    EXPECT_EQ(ReadWholeFile(sealed), bytes);
+    EXPECT_EQ(test::RecordRows(db), test::RecordRows(sender.Db()));
+    EXPECT_FALSE(fs::exists(WorkingCopy()));
 }
 
 TEST_F(DataImportTest, ABlankedSignatureIsRestoredInTheCopyOnly) {
