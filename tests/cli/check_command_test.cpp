@@ -45,10 +45,29 @@ TEST_F(CliCheck, PrintsTheResultFileAndTheTotals) {
               "1,2");
 }
 
-TEST_F(CliCheck, CleanDataGetsTheCongratulation) {
-    ASSERT_EQ(Run({"--codes", "100000000001,100000000002"}), 0) << err.str();
-    EXPECT_NE(out.str().find("恭喜你，所检查的数据没有逻辑错误\n"), std::string::npos) << out.str();
-    ASSERT_EQ(Run({"--range", "100000000002", "100000000001"}), 0) << err.str();
+TEST_F(CliCheck, CleanDataGetsTheCongratulationAndEachScopeMarksOnlyItsRecords) {
+    const struct {
+        std::vector<std::string> args;
+        const char* states;
+    } cases[] = {
+        {{"--codes", "100000000001,100000000002"}, "1,1"},
+        {{"--codes", "100000000002"}, "0,1"},
+        {{"--range", "100000000001", "100000000001"}, "1,0"},
+        {{"--range", "100000000002", "100000000001"}, "0,1"},  // reversed: the lower bound only
+        {{"--all"}, "1,1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        copy.Db().exec("UPDATE dt_data SET RecordState = 0");
+        ASSERT_EQ(Run(c.args), 0) << err.str();
+        EXPECT_NE(out.str().find("恭喜你，所检查的数据没有逻辑错误\n"), std::string::npos)
+            << out.str();
+        EXPECT_EQ(copy.Db()
+                      .execAndGet("SELECT group_concat(RecordState) FROM (SELECT RecordState FROM "
+                                  "dt_data ORDER BY c901)")
+                      .getString(),
+                  c.states);
+    }
 }
 
 TEST_F(CliCheck, BadArgumentsAndAMissingRange) {

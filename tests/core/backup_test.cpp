@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tallwick::exchange {
 namespace {
 namespace fs = std::filesystem;
@@ -36,6 +38,27 @@ TEST(Backup, TheCopyOpensAndHoldsTheSameRowsAndReplacesAnOlderFile) {
               test::Rows(copy.Db(), "DT_FieldList", "id"));
     EXPECT_EQ(backup->execAndGet("PRAGMA user_version").getInt(),
               copy.Db().execAndGet("PRAGMA user_version").getInt());
+}
+
+// The copy goes 1,024 pages a step; a database of several steps must arrive whole.
+TEST(Backup, ADatabaseOfSeveralStepsIsCopiedWhole) {
+    test::DeliveredDatabaseCopy copy;
+    copy.Db().exec("CREATE TABLE filler (x BLOB); INSERT INTO filler VALUES (randomblob(9000000))");
+    test::AddRecord(copy.Db(), 100000000001.0, "工会");
+    const fs::path target = copy.Folder() / "backup.mdb";
+
+    std::vector<std::uint64_t> done;
+    BackupDatabase(copy.Db(), target, [&](std::uint64_t d, std::uint64_t) { done.push_back(d); });
+    EXPECT_GE(done.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+
+    auto backup = OpenExistingSqlite(target);
+    EXPECT_EQ(backup->execAndGet("PRAGMA integrity_check").getString(), "ok");
+    const auto filler = [](SQLite::Database& db) {
+        return db.execAndGet("SELECT hex(x) FROM filler").getString();
+    };
+    EXPECT_TRUE(filler(*backup) == filler(copy.Db())) << "the blob differs";
+    EXPECT_EQ(test::RecordRows(*backup), test::RecordRows(copy.Db()));
 }
 
 TEST(Backup, AFailureIsReportedAndLeavesNoFile) {

@@ -7,6 +7,7 @@
 #include "test_support.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <SQLiteCpp/Transaction.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -155,6 +156,45 @@ TEST_F(CheckRunTest, AStoppedRunKeepsTheStatesItWroteAndWritesNoTotals) {
     // Committed: another connection sees the two states.
     auto other = OpenExistingSqlite(copy.FilePath());
     EXPECT_EQ(other->execAndGet("SELECT count(*) FROM dt_data WHERE RecordState = 2").getInt(), 2);
+}
+
+// States are committed in batches of 2,000 records: a run must go on, and stop, past a batch.
+TEST_F(CheckRunTest, RunsOfMoreThanOneBatchFinishAndKeepTheirStates) {
+    constexpr int kRecords = 4100;  // two full batches and part of a third
+    {
+        SQLite::Transaction transaction(db);
+        for (int i = 1; i <= kRecords; ++i) {
+            if (i % 1000 == 0)
+                AddRecord(100000000000.0 + i, "错", 0, ", z002", ", 9");
+            else
+                AddRecord(100000000000.0 + i, "对", 0);
+        }
+        transaction.commit();
+    }
+    auto other = OpenExistingSqlite(copy.FilePath());
+    const auto count = [&](int state) {
+        return other
+            ->execAndGet("SELECT count(*) FROM dt_data WHERE RecordState = " +
+                         std::to_string(state))
+            .getInt();
+    };
+
+    const CheckRunResult stopped = Run(CheckScope::All(), [](std::uint64_t done, std::uint64_t) {
+        return done == 2500 ? RunControl::Stop : RunControl::Continue;
+    });
+    EXPECT_TRUE(stopped.stopped);
+    EXPECT_EQ(stopped.recordsChecked, 2500u);
+    EXPECT_EQ(count(1), 2498);
+    EXPECT_EQ(count(2), 2);
+
+    const CheckRunResult finished = Run(CheckScope::All());
+    EXPECT_FALSE(finished.stopped);
+    EXPECT_EQ(finished.recordsChecked, static_cast<std::uint64_t>(kRecords));
+    EXPECT_EQ(finished.unitsWithErrors, 4u);
+    EXPECT_TRUE(finished.totalsWritten);
+    EXPECT_EQ(count(1), kRecords - 4);
+    EXPECT_EQ(count(2), 4);
+    EXPECT_NE(ReportText().find("共有4个单位的数据存在逻辑错误！\r\n"), std::string::npos);
 }
 
 TEST_F(CheckRunTest, APausedRunDoesNotAdvanceUntilResumed) {

@@ -2,6 +2,7 @@
 // the confirmation, and an import killed in the middle of its transaction.
 #include "exchange/data_import.h"
 
+#include "cipher/file_envelope.h"
 #include "common/file_io.h"
 #include "common/user_error.h"
 #include "exchange/backup.h"
@@ -11,6 +12,7 @@
 #include "exchange/package_template.h"
 #include "exchange_test_data.h"
 #include "store/database.h"
+#include "store/password.h"
 #include "test_support.h"
 
 #include <SQLiteCpp/Transaction.h>
@@ -101,12 +103,50 @@ TEST_F(DataImportTest, APackageRestoresEveryRecordWithItsSecondRow) {
     EXPECT_FALSE(fs::exists(WorkingCopy()));
 }
 
+// A package made once by an earlier build and kept as it was written: the mask, the envelope
+// and the password must still open what other installations send.
+TEST_F(DataImportTest, AStoredPackageOfAnEarlierVersionStillImports) {
+    const fs::path stored = sender.Folder() / "package-v1.dat";
+    fs::copy_file(fs::path(TALLWICK_TEST_FIXTURES) / "package-v1.dat", stored);
+
+    const auto result = Import(stored);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->imported) << result->message;
+    EXPECT_EQ(result->records, 2u);
+    EXPECT_EQ(asked, "确认准备导入标记声明为【某某区总工会】的数据么？");
+    EXPECT_EQ(db.execAndGet("SELECT group_concat(c900 || '|' || c901 || '|' || c902 || '|' || c903 "
+                            "|| '|' || c904 || '|' || c907 || '|' || RecordState || '|' || z001 "
+                            "|| '|' || b018 || '|' || d055, ';') FROM (SELECT * FROM dt_data "
+                            "ORDER BY c901)")
+                  .getString(),
+              "stamp|100000000001.0|甲工会|110101|10|1|1|7|2.5|3;"
+              "stamp|100000000002.0|O'Brien \"乙\"|110101|10|1|1|12|0.5|4");
+    EXPECT_EQ(db.execAndGet("SELECT group_concat(c901 || '|' || y001 || '|' || y012, ';') FROM "
+                            "(SELECT * FROM dt_data1 ORDER BY c901)")
+                  .getString(),
+              "100000000001.0|1.25|9;100000000002.0|3.75|2");
+}
+
 TEST_F(DataImportTest, ABackupIsReadInPlace) {
     const auto result = Import(Backup());
     ASSERT_TRUE(result && result->imported);
     EXPECT_FALSE(copyWhileAsked);
     EXPECT_EQ(asked, "确认准备导入标记声明为【某某区总工会】的数据么？");
     EXPECT_EQ(test::RecordRows(db), test::RecordRows(sender.Db()));
+}
+
+TEST_F(DataImportTest, AProtectedBackupIsDecryptedIntoTheCopyOnly) {
+    const fs::path sealed = sender.Folder() / "protected.mdb";
+    cipher::SealFile(Backup(), sealed, DerivePassword());
+    const auto bytes = ReadWholeFile(sealed);
+
+    const auto result = Import(sealed);
+    ASSERT_TRUE(result && result->imported) << (result ? result->message : "");
+    EXPECT_TRUE(copyWhileAsked);
+    EXPECT_EQ(asked, "确认准备导入标记声明为【某某区总工会】的数据么？");
+    EXPECT_EQ(ReadWholeFile(sealed), bytes);
+    EXPECT_EQ(test::RecordRows(db), test::RecordRows(sender.Db()));
+    EXPECT_FALSE(fs::exists(WorkingCopy()));
 }
 
 TEST_F(DataImportTest, ABlankedSignatureIsRestoredInTheCopyOnly) {
@@ -140,6 +180,43 @@ TEST_F(DataImportTest, OneCollidingCodeImportsNothingAndIsReported) {
                   "\r\n(100000000002,乙工会)\r\n");
     EXPECT_EQ(db.execAndGet("SELECT count(*) FROM dt_data_dt_data1").getInt(), 1);
     EXPECT_FALSE(fs::exists(WorkingCopy()));
+}
+
+// The staging tables outlive an analysis; a retry and the next file must start from empty ones.
+TEST_F(DataImportTest, ARetryAndANextFileReportOnlyTheirOwnCollisions) {
+    test::AddRecord(db, kFirst + 1, "本地乙");
+    const std::string header = "在准备导入的文件中，如下的记录与现有的记录发生编号冲突\r\n" +
+                               std::string(80, '-') + "\r\n";
+    const auto reportOf = [&](const fs::path& file) {
+        const auto result = Import(file);
+        EXPECT_TRUE(result && !result->imported && result->conflictReport);
+        if (!result || !result->conflictReport) return std::string();
+        const auto bytes = ReadWholeFile(*result->conflictReport);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const auto staged = [&](const char* table) {
+        return db
+            .execAndGet(std::string("SELECT group_concat(CAST(c901 - ") +
+                        std::to_string(kFirst - 1) + " AS INTEGER)) FROM (SELECT c901 FROM " +
+                        table + " ORDER BY c901)")
+            .getString();
+    };
+
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        EXPECT_EQ(reportOf(Package()), header + "(100000000002,乙工会)\r\n");
+        EXPECT_EQ(staged("dt_data_dt_data"), "2");
+        EXPECT_EQ(staged("dt_data_dt_data1"), "2");
+    }
+
+    // Another file, whose only collision is another code; 乙 is still here but not in that file.
+    sender.Db().exec(
+        "DELETE FROM dt_data WHERE c901 = 100000000002; "
+        "DELETE FROM dt_data1 WHERE c901 = 100000000002");
+    test::AddRecord(db, kFirst + 2, "本地丙");
+    EXPECT_EQ(reportOf(Backup()), header + "(100000000003,丙工会)\r\n");
+    EXPECT_EQ(staged("dt_data_dt_data"), "3");
+    EXPECT_EQ(staged("dt_data_dt_data1"), "3");
 }
 
 TEST_F(DataImportTest, AnsweringNoChangesNothing) {

@@ -31,16 +31,25 @@ TEST(EntryLevelRule, DecidesByMembershipOrComparison) {
         {"  in[ 3 ] ", 3, true},
         {"in [1,2]]", 1, true},  // the last bracket closes: "2]" is no item
         {"in [1,2]]", 2, false},
+        // Every operator below, at and above its number: one level off shows at the boundary.
+        {">=30", 29, false},
         {">=30", 30, true},
-        {">=30", 20, false},
+        {">=30", 31, true},
+        {"<=3", 2, true},
         {"<=3", 3, true},
         {"<=3", 4, false},
+        {"=1", 0, false},
         {"=1", 1, true},
         {"= 1", 2, false},
         {"<>5", 4, true},
         {"<>5", 5, false},
+        {"<>5", 6, true},
+        {">2", 1, false},
+        {">2", 2, false},
         {">2", 3, true},
+        {"<2", 1, true},
         {"<2", 2, false},
+        {"<2", 3, false},
         {"=>3", 5, false},  // not an operator
         {"30", 30, false},  // no operator
         {"<=x", 1, false},

@@ -141,6 +141,15 @@ TEST_F(GroupingsTest, DeletingAGroupingTakesOnlyItsOwnItems) {
     AddGroupItem(Db(), gone, Item("a", 1, 2));
     AddGroupItem(Db(), gone, Item("b", 2, 3));
     AddGroupItem(Db(), kept, Item("c", 1, 2));
+
+    // A trigger that refuses the grouping's own delete stands for any failure half way.
+    Db().exec(
+        "CREATE TEMP TRIGGER refuse BEFORE DELETE ON ct_group BEGIN SELECT RAISE(ABORT, "
+        "'refused'); END");
+    EXPECT_THROW(DeleteGrouping(Db(), gone), SQLite::Exception);
+    EXPECT_EQ(Titles(Db(), gone), (std::vector<std::string>{"a", "b"}));
+    Db().exec("DROP TRIGGER refuse");
+
     DeleteGrouping(Db(), gone);
     EXPECT_FALSE(FindGrouping(Db(), gone));
     ASSERT_EQ(ListGroupings(Db()).size(), 1u);

@@ -106,6 +106,27 @@ TEST(PackageHeader, MaskingIsReversibleForEveryByteAndLegacyFilesGetTheSignature
     EXPECT_EQ(other, (std::vector<unsigned char>{'S', 1, 2}));
 }
 
+// Masking and unmasking agree with each other whatever the constants are: only fixed bytes show
+// that packages of other installations and earlier versions still open.
+TEST(PackageHeader, KnownBytesHaveTheirFixedMaskedImage) {
+    std::vector<unsigned char> bytes = {0x00, 0x01, 'T', 0x7F, 0x80, 0xC8, 0xFF};
+    MaskHeader(bytes);
+    EXPECT_EQ(bytes, (std::vector<unsigned char>{0x92, 0x9D, 0x2E, 0x13, 0x12, 0x5A, 0x93}));
+    EXPECT_EQ(kMaskedFirstByte, 0x2E);
+
+    std::vector<unsigned char> longer(1025, 0x00);
+    MaskHeader(longer);
+    EXPECT_EQ(longer[1023], 0x92);
+    EXPECT_EQ(longer[1024], 0x00);  // the 1025th byte is beyond the mask
+
+    std::vector<unsigned char> masked(1025, 0x92);
+    masked[0] = 0x2E;
+    UnmaskHeader(masked);
+    EXPECT_EQ(masked[0], 'T');
+    EXPECT_EQ(masked[1023], 0x00);
+    EXPECT_EQ(masked[1024], 0x92);
+}
+
 TEST_F(PackageExportTest, AFailedExportLeavesAnExistingTargetAlone) {
     WriteFileAtomically(target, {'o', 'l', 'd'});
     fs::remove(templateFile);

@@ -324,12 +324,14 @@ TEST_F(AnnualReportTest, LibreOfficePrintsTheFilledWorkbook) {
 TEST(AnnualReportTemplateTool, BuildsFromTheCatalogueAndRefusesAddressesItCannotTrust) {
     const std::filesystem::path bin = test::DeliveredDatabasePath().parent_path();
     const std::filesystem::path tool = bin.parent_path() / "tools" / "tallwick-mkprint";
-    const std::filesystem::path data = std::filesystem::path(TALLWICK_SOURCE_DIR) / "data";
+    // Not __FILE__: the compiler cache may hand the compiler a relative path.
+    const std::filesystem::path data = TALLWICK_DATA_SOURCES;
     std::vector<std::string> catalogue;
     {
         std::ifstream in(data / "DT_FieldList.tsv");
         for (std::string line; std::getline(in, line);) catalogue.push_back(line);
     }
+    ASSERT_FALSE(catalogue.empty()) << data;
     struct Case {
         std::map<std::string, std::pair<std::string, std::string>> moves;  // field -> sheet, cell
         bool builds;

@@ -74,7 +74,9 @@ TEST_F(RecordDeletionTest, AllRecordsGoAndAFailedDeletionChangesNothing) {
         "'refused'); END");
     EXPECT_THROW(DeleteAllRecords(db), SQLite::Exception);
     EXPECT_THROW(DeleteRecords(db, {100000000001.0}), SQLite::Exception);
+    EXPECT_THROW(DeleteRecordRange(db, 100000000002.0, 100000000004.0), SQLite::Exception);
     EXPECT_EQ(Left("dt_data"), "1,2,3,4,5,6");
+    EXPECT_EQ(Left("dt_data1"), "1,2,3,4,5,6");
     db.exec("DROP TRIGGER refuse");
 
     EXPECT_EQ(DeleteAllRecords(db), 6);

@@ -70,17 +70,33 @@ TEST_F(SummaryQueriesTest, CodedAnswersAreCountedPerOption) {
 }
 
 TEST_F(SummaryQueriesTest, WeightedAveragesIgnoreUnansweredRecordsAndCodesAtOrBelowZero) {
-    Add(100000000001, ", d023, d012, z001", ", 40, 10, 1");
-    Add(100000000002, ", d023, d012, z001", ", 50, 30, 2");
-    Add(100000000003, ", d023, d012, z001", ", 0, 100, 4");
-    Add(0, ", d023, d012, z001", ", 99, 1000, 8");
-    Add(-5, ", z001", ", 16");
-    auto sheet24 = Totals(24);
-    EXPECT_DOUBLE_EQ(sheet24["sum_d023"], 47.5);
-    EXPECT_EQ(Totals(2)["sum_z001"], 7);
-    EXPECT_EQ(Totals(2)["cnt"], 3);
-    // The whole-database figure has no filter on the code.
-    EXPECT_NEAR(db.execAndGet(kWholeD023Average).getDouble(), (400 + 1500 + 99000) / 1040.0, 1e-9);
+    // The average age of officials (sheet 24) and of leaders (sheet 26), each weighted by its own
+    // head count.
+    const struct {
+        int sheet;
+        std::string age, weight;
+        const char* whole;
+    } twins[] = {
+        {24, "d023", "d012", kWholeD023Average},
+        {26, "d045", "x001", kWholeD045Average},
+    };
+    for (const auto& twin : twins) {
+        SCOPED_TRACE(twin.age);
+        db.exec("DELETE FROM dt_data; DELETE FROM dt_data1");
+        const std::string columns = ", " + twin.age + ", " + twin.weight + ", z001";
+        Add(100000000001, columns, ", 40, 10, 1");
+        Add(100000000002, columns, ", 50, 30, 2");
+        Add(100000000003, columns, ", 0, 100, 4");
+        Add(0, columns, ", 99, 1000, 8");
+        Add(-5, ", z001", ", 16");
+        EXPECT_DOUBLE_EQ(Totals(twin.sheet)["sum_" + twin.age], 47.5);
+        EXPECT_EQ(Totals(2)["sum_z001"], 7);
+        EXPECT_EQ(Totals(2)["cnt"], 3);
+        // The whole-database figure has no filter on the code.
+        EXPECT_NEAR(db.execAndGet(twin.whole).getDouble(), (400 + 1500 + 99000) / 1040.0, 1e-9);
+    }
+    db.exec("DELETE FROM dt_data; DELETE FROM dt_data1");
+    EXPECT_EQ(db.execAndGet(kWholeD023Average).getDouble(), 0);  // no answers: 0, not NULL
     EXPECT_EQ(db.execAndGet(kWholeD045Average).getDouble(), 0);
 }
 

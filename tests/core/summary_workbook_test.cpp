@@ -201,6 +201,21 @@ TEST_F(SummaryWorkbookTest, LevelGroupingFillsEverySheetWithOneRowPerLevelInSequ
                 1e-9);
 }
 
+// The sums live in temporary tables of the connection; the next run must sum the records anew.
+TEST_F(SummaryWorkbookTest, ASecondRunOnTheSameConnectionSumsTheRecordsAsTheyAreNow) {
+    AddRecords();
+    Run(Request(Grouping::Level, {2}));
+    AddRecord(130000000002, 1, 1);
+    db.exec("UPDATE dt_data SET c904 = 1 WHERE c901 = 120000000001");
+    const ReadBack back = Run(Request(Grouping::Level, {2}));
+
+    SQLite::Statement levels(db, "select id, name from CT_LevelCode order by sequence");
+    int row = 10;
+    while (levels.executeStep())
+        ExpectRow(back, "表一(1)", 2, row++, levels.getColumn(1).getString(),
+                  "d.c904=" + std::to_string(levels.getColumn(0).getInt()), true);
+}
+
 TEST_F(SummaryWorkbookTest, CoverAndOneTableByStateKeepOnlyThoseTwoSheets) {
     AddRecords();
     std::vector<SummaryProgressState> steps;
