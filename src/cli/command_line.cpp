@@ -2,6 +2,7 @@
 
 #include "common/user_error.h"
 #include "store/program_folder.h"
+#include "store/schema_version.h"
 
 #include <ostream>
 
@@ -70,6 +71,7 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
                            out,
                            err,
                            progressOnTerminal};
+    const ScopedUpgradeNotice notice([&err](const std::string& text) { err << text << '\n'; });
     try {
         if (command == "info") return RunInfo(context);
         if (command == "check") return RunCheck(context);

@@ -46,7 +46,7 @@ DatabaseConnection DatabaseConnection::Open(const fs::path& programFolder) {
     if (!fs::is_regular_file(path)) throw UserError(messages::kDataFileMissing);
     RemoveFileProtection(path);
     auto db = OpenSurveyFile(path);
-    UpgradeSchema(*db);
+    ReportUpgradeFindings(UpgradeSchema(*db));
     return DatabaseConnection(path, std::move(db));
 }
 
