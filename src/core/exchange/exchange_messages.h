@@ -20,6 +20,8 @@ inline constexpr const char* kImportAnalysisUnavailable =
     "导入过程中发生错误，准备导入的数据可能与现有的\n\r数据有重复的内容，详细的内容请参见文件：\n\r"
     "\n\r"
     "            数据导入编号冲突.txt。";
+inline constexpr const char* kImportOwnDatabase =
+    "您选择的文件是系统正在使用的数据库文件，不能导入，请选择其它文件。";
 inline constexpr const char* kConflictReportName = "数据导入编号冲突.txt";
 inline constexpr const char* kBackupDone = "备份成功";
 inline constexpr const char* kGroupImportDone = "数据分组导入操作完成！";
