@@ -292,6 +292,47 @@ TEST_F(DataImportTest, AFailureWithoutCollidingCodesShowsItsOwnCause) {
     }
 }
 
+// Run by an ordinary user (the tests may run as root, who reads anything): a file without read
+// permission is reported as such, not as a file of the wrong format.
+TEST_F(DataImportTest, AFileThatCannotBeReadSaysSo) {
+    const fs::path folder = sender.Folder() / "shared";
+    fs::create_directory(folder);
+    fs::permissions(sender.Folder(), fs::perms::owner_all | fs::perms::others_exec);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const fs::path file = folder / "locked.dat";
+    fs::copy_file(Package(), file);
+    fs::permissions(file, fs::perms::none);
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        close(pipeEnds[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        std::string message = "prepared";
+        try {
+            SQLite::Database memory(":memory:");
+            PrepareImport(memory, file, folder);
+        } catch (const std::exception& error) {
+            message = error.what();
+        }
+        const auto written = write(pipeEnds[1], message.data(), message.size());
+        _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 3);
+    }
+    close(pipeEnds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(n));
+    close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(message, messages::kFileNotReadable);
+    EXPECT_FALSE(fs::exists(folder / kWorkingCopyName));
+}
+
 TEST_F(DataImportTest, ADatabaseWithoutRecordTablesIsReported) {
     db.exec("DROP VIEW view_data_all; DROP VIEW view_data; DROP TABLE dt_data");
     try {

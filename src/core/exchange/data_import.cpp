@@ -16,6 +16,7 @@
 #include <SQLiteCpp/Transaction.h>
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 namespace tallwick::exchange {
@@ -242,6 +243,13 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     std::vector<unsigned char> bytes;
     try {
         bytes = ReadWholeFile(chosen);
+    } catch (const std::system_error& error) {
+        // A file that cannot be read says nothing about its format.
+        if (error.code() == std::errc::permission_denied ||
+            error.code() == std::errc::operation_not_permitted)
+            throw UserError(messages::kFileNotReadable);
+        throw UserError(std::string(messages::kFileNotReadable) + "（" + error.code().message() +
+                        "）");
     } catch (const std::exception&) {
         throw UserError(messages::kFileFormat);
     }
