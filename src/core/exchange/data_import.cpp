@@ -58,7 +58,8 @@ std::string ReadLabel(SQLite::Database& file) {
         if (!query.executeStep() || query.getColumn(0).isNull()) return {};
         return query.getColumn(0).getString();
     } catch (const SQLite::Exception& error) {
-        throw UserError(std::string("运行中发生错误：") + error.what() + "请与软件发行者联系。");
+        throw UserError(std::string("运行中发生错误：") + ErrorText(error) +
+                        "请与软件发行者联系。");
     }
 }
 
@@ -75,7 +76,8 @@ std::string CheckAndReadLabel(SQLite::Database& working, const fs::path& readabl
         if (!HasTable(*file, "main", "dt_data")) throw UserError(messages::kFileLacksData);
         if (!HasTable(working, "main", "dt_data")) throw UserError(messages::kSystemLacksData);
     } catch (const SQLite::Exception& error) {
-        throw UserError(std::string("运行中发生错误：") + error.what() + "请与软件发行者联系。");
+        throw UserError(std::string("运行中发生错误：") + ErrorText(error) +
+                        "请与软件发行者联系。");
     }
     return ReadLabel(*file);
 }
@@ -264,7 +266,8 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     try {
         WriteFileAtomically(copy, *plain);
     } catch (const std::exception& error) {
-        throw UserError(std::string("运行中发生错误：") + error.what() + "请与软件发行者联系。");
+        throw UserError(std::string("运行中发生错误：") + ErrorText(error) +
+                        "请与软件发行者联系。");
     }
     std::string label;
     try {

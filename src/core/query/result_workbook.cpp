@@ -7,6 +7,7 @@
 #include "query/result_columns.h"
 #include "sheet/cell_address.h"
 #include "sheet/text_width.h"
+#include "store/engine_error.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <xlsxwriter.h>
@@ -648,7 +649,7 @@ std::filesystem::path Guarded(const std::function<std::filesystem::path()>& work
     } catch (const UserError&) {
         throw;
     } catch (const std::exception& error) {
-        throw UserError(RunErrorMessage(error.what()));
+        throw UserError(RunErrorMessage(ErrorText(error)));
     }
 }
 

@@ -34,4 +34,10 @@ std::string EngineErrorText(const SQLite::Exception& error) {
     return std::string(advice) + "（" + error.what() + "）";
 }
 
+std::string ErrorText(const std::exception& error) {
+    if (const auto* engine = dynamic_cast<const SQLite::Exception*>(&error))
+        return EngineErrorText(*engine);
+    return error.what();
+}
+
 }  // namespace tallwick

@@ -11,4 +11,7 @@ namespace tallwick {
 // cause keep the engine's text alone.
 std::string EngineErrorText(const SQLite::Exception& error);
 
+// The text of any failure for the user: the engine's as above, any other's as it stands.
+std::string ErrorText(const std::exception& error);
+
 }  // namespace tallwick
