@@ -267,6 +267,18 @@ TEST_F(DataImportTest, AFailureWithoutCollidingCodesShowsItsOwnCause) {
               "导入过程中发生错误，没有导入任何数据：数据库文件不能写入，请检查数据文件及其所在文件"
               "夹的写入权限。（attempt to write a readonly database）");
 
+    // Another program writing the working database: the engine reports it locked.
+    {
+        SQLite::Database writer(receiver.FilePath().string(), SQLite::OPEN_READWRITE);
+        writer.exec("BEGIN IMMEDIATE");
+        SQLite::Database impatient(receiver.FilePath().string(), SQLite::OPEN_READWRITE);
+        const auto locked = TransferImport(impatient, prepared, reports.Path());
+        EXPECT_FALSE(locked.imported);
+        EXPECT_EQ(locked.message,
+                  "导入过程中发生错误，没有导入任何数据：数据库正被另一个程序使用，请关闭其它使用"
+                  "该数据库的程序后再试。（database is locked）");
+    }
+
     // A full disk, here a database that may not grow, while the staging tables still fit.
     const fs::path many = CraftedFile(
         sender, "many.mdb",
