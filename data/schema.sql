@@ -1,8 +1,10 @@
 -- The survey database: record tables, code tables, field catalogue, rule table, groupings,
 -- staging tables and the saved queries (views). Rows come from the .tsv files beside this one.
 -- Names are matched without regard to case, as SQLite does for identifiers.
+-- The triggers that hold the record tables to the survey's types and limits are made from the
+-- field catalogue once its rows are loaded (tallwick-mkdb), the same way an upgrade makes them.
 
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 
 -- One reporting union is one row of dt_data plus one row of dt_data1 with the same c901.
 CREATE TABLE dt_data (

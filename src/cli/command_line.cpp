@@ -1,7 +1,9 @@
 #include "command.h"
 
 #include "common/user_error.h"
+#include "store/engine_error.h"
 #include "store/program_folder.h"
+#include "store/schema_version.h"
 
 #include <ostream>
 
@@ -70,6 +72,7 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
                            out,
                            err,
                            progressOnTerminal};
+    const ScopedUpgradeNotice notice([&err](const std::string& text) { err << text << '\n'; });
     try {
         if (command == "info") return RunInfo(context);
         if (command == "check") return RunCheck(context);
@@ -87,8 +90,8 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         err << error.what() << '\n';
         return 1;
     } catch (const std::exception& error) {
-        // Database and file errors carry the engine's or the system's own text.
-        err << error.what() << '\n';
+        // The engine's English texts are said in the system's language, with what to do.
+        err << ErrorText(error) << '\n';
         return 1;
     }
     err << "unknown command: " << command << "\n\n" << kUsage;

@@ -18,6 +18,8 @@ constexpr const char* kUsage =
     "usage: tallwick-cli summary --by level|state|group:ID [--tables LIST] -o OUT.xlsx\n"
     "       LIST: sheet numbers 1 (the cover) to 27, comma separated; all by default\n";
 
+constexpr const char* kNoSheetChosen = "请至少选择一个表格进行汇总。";
+
 struct SummaryArguments {
     summary::SummaryRequest request;
     std::filesystem::path output;
@@ -80,8 +82,11 @@ int RunSummary(const CommandContext& context) {
                        static_cast<std::uint64_t>(state.sheetsTotal));
         });
     bar.Finish();
-    if (outcome == summary::SummaryOutcome::Written)
-        context.out << std::filesystem::absolute(arguments->output).string() << '\n';
+    if (outcome == summary::SummaryOutcome::NothingTicked) {
+        context.err << kNoSheetChosen << '\n';
+        return 1;
+    }
+    context.out << std::filesystem::absolute(arguments->output).string() << '\n';
     return 0;
 }
 

@@ -6,6 +6,7 @@
 // into place, so a failed build never leaves a half-made database.
 #include "common/file_io.h"
 #include "store/database.h"
+#include "store/field_limits.h"
 #include "tsv_table.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
                     throw std::runtime_error("expected TABLE=FILE: " + argument);
                 LoadRows(*db, argument.substr(0, equals), argument.substr(equals + 1));
             }
+            tallwick::InstallLimitGuards(*db);
             transaction.commit();
             db->exec("ANALYZE; VACUUM;");
         }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 
 namespace tallwick::cli {
@@ -140,6 +141,31 @@ TEST_F(ExchangeCommandsTest, BackupAndGroupsWriteFilesThatReadBack) {
     EXPECT_EQ(imported.exitCode, 0) << imported.err;
     EXPECT_EQ(imported.out, "数据分组导入操作完成！\n");
     EXPECT_EQ(Count(receiver.FilePath(), "DT_GroupItem"), 1);
+}
+
+TEST_F(ExchangeCommandsTest, ADamagedOrEmptyWorkingDatabaseIsNeitherBackedUpNorImportedInto) {
+    const fs::path backup = sender.Folder() / "backup.mdb";
+    ASSERT_EQ(RunCommand(RunBackup, sender.Folder(), {"-o", backup.string()}).exitCode, 0);
+    const std::vector<std::pair<const char*, std::vector<char>>> damages = {
+        {"empty", {}},
+        {"cut short", {'S', 'Q', 'L', 'i', 't', 'e'}},
+    };
+    for (const auto& [name, bytes] : damages) {
+        SCOPED_TRACE(name);
+        std::ofstream(receiver.FilePath(), std::ios::binary | std::ios::trunc)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const fs::path target = receiver.Folder() / "copy.mdb";
+        const CliRun backedUp = RunCommand(RunBackup, receiver.Folder(), {"-o", target.string()});
+        EXPECT_EQ(backedUp.exitCode, 1);
+        EXPECT_EQ(backedUp.err, "软件安装不正确，请与软件提供者联系！\n");
+        EXPECT_EQ(backedUp.out, "");
+        EXPECT_FALSE(fs::exists(target));
+        const CliRun imported =
+            RunCommand(RunImport, receiver.Folder(), {backup.string(), "--yes"});
+        EXPECT_EQ(imported.exitCode, 1);
+        EXPECT_EQ(imported.err, "软件安装不正确，请与软件提供者联系！\n");
+        EXPECT_EQ(fs::file_size(receiver.FilePath()), bytes.size());
+    }
 }
 
 }  // namespace

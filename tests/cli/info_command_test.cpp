@@ -56,6 +56,24 @@ TEST(CliInfo, OpensAProtectedDatabaseLikeTheProgramDoes) {
     EXPECT_FALSE(cipher::IsSealedFile(copy.FilePath()));
 }
 
+TEST(CliInfo, AnUpgradeNamesStoredRecordsThatBreakTheLimitsOnStderrOnce) {
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};
+    copy.Db().exec(
+        "PRAGMA user_version = 1;"
+        "INSERT INTO dt_data (c901, RecordState) VALUES (100000000001, 7);"
+        "INSERT INTO dt_data1 (c901) VALUES (100000000001)");
+    copy.CloseDb();
+    const std::vector<std::string> argv{"--data-dir", copy.Folder().string(), "info", "--json"};
+    const CliRun first = RunCli(argv);
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.err,
+              "数据库中有1行数据不符合调查表规定的类型或范围，它们被保留，请逐条修正：\n"
+              "dt_data：编号为100000000001的记录的字段RecordState（数据状态）不是0、1或2\n");
+    const CliRun second = RunCli(argv);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.err, "");
+}
+
 TEST(CliInfo, ErrorsGoToStderrWithTheSystemsMessage) {
     test::TempFolder empty;
     const CliRun missing = RunCli({"--data-dir", empty.Path().string(), "info"});

@@ -31,7 +31,7 @@ class CliPrint : public ::testing::Test {
         return RunCommandLine(args, out, err);
     }
 
-    test::DeliveredDatabaseCopy copy;
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};  // short codes
     std::filesystem::path output = copy.Folder() / "年报.xlsx";
     std::ostringstream out;
     std::ostringstream err;

@@ -81,6 +81,17 @@ TEST_F(CliSummary, RefusesWhatCannotBeSummed) {
             }
         },
         UserError);
+    EXPECT_EQ(Run({"--by", "state", "--tables", "", "-o", output.string()}), 1);
+    EXPECT_EQ(err.str(), "请至少选择一个表格进行汇总。\n");
+    for (const char* missing : {"group:8", "group:0"}) {
+        try {
+            Run({"--by", missing, "-o", output.string()});
+            ADD_FAILURE() << missing;
+        } catch (const UserError& error) {
+            EXPECT_STREQ(error.what(), summary::kGroupingMissing);
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(output));
     std::filesystem::remove(copy.Folder() / summary::kSummaryTemplateName);
     EXPECT_THROW(Run({"--by", "state", "-o", output.string()}), UserError);
     EXPECT_FALSE(std::filesystem::exists(output));

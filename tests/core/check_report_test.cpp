@@ -45,6 +45,26 @@ TEST_F(CheckReportTest, PathCarriesTheDatabaseLabel) {
     EXPECT_EQ(report.Path(), temp.Path() / "2018基层以上-省总工会-逻辑检查结果.txt");
 }
 
+TEST_F(CheckReportTest, AnyLabelGivesAFileNameTheReportCanBeWrittenUnder) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"市/区:总工会*?", "2018基层以上-市_区_总工会__-逻辑检查结果.txt"},
+        {"a\\b\"c<d>e|f\tg", "2018基层以上-a_b_c_d_e_f_g-逻辑检查结果.txt"},
+        {"..", "2018基层以上-..-逻辑检查结果.txt"},
+    };
+    for (const auto& [label, name] : cases)
+        EXPECT_EQ(CheckReportPath(temp.Path(), label).filename(), name);
+    std::string longLabel;
+    for (int i = 0; i < 200; ++i) longLabel += "工";
+    for (const std::string& label : {std::string("市/区"), longLabel}) {
+        CheckReport labelled{CheckReportPath(temp.Path(), label), FixedTime};
+        EXPECT_LE(labelled.Path().filename().string().size(), 255u);
+        EXPECT_EQ(labelled.Path().parent_path(), temp.Path());
+        labelled.Begin();
+        labelled.Finish(0);
+        EXPECT_TRUE(std::filesystem::exists(labelled.Path())) << labelled.Path();
+    }
+}
+
 TEST_F(CheckReportTest, UnitsWithOneAndThreeErrorsThenTotals) {
     report.Begin();
     report.BeginUnit(100000000001.0, "甲工会");

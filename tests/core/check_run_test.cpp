@@ -29,8 +29,15 @@ TEST(CheckCondition, TextsOfEveryScope) {
 }
 
 TEST(ParseRangeEntry, EmptyOrZeroIsRefusedAndAReversedRangeNarrowsToTheLowerBound) {
-    for (const auto& [low, high] : std::vector<std::pair<std::string, std::string>>{
-             {"", "200000000000"}, {"100000000000", ""}, {"0", "5"}, {"", ""}}) {
+    for (const auto& [low, high] :
+         std::vector<std::pair<std::string, std::string>>{{"", "200000000000"},
+                                                          {"100000000000", ""},
+                                                          {"0", "5"},
+                                                          {"", ""},
+                                                          {"nan", "200000000000"},
+                                                          {"100000000000", "nan"},
+                                                          {"inf", "inf"},
+                                                          {"-inf", "100000000000"}}) {
         try {
             ParseRangeEntry(low, high);
             ADD_FAILURE() << low << " / " << high;

@@ -3,6 +3,7 @@
 #include "cipher/file_envelope.h"
 #include "common/file_io.h"
 #include "common/user_error.h"
+#include "store/database.h"
 #include "store/messages.h"
 #include "store/password.h"
 #include "store/schema_version.h"
@@ -72,6 +73,21 @@ TEST(DatabaseConnection, FilesThatCannotBeOpenedStayUnchanged) {
         {"not a database at all",
          [](const fs::path& file) {
              std::ofstream(file, std::ios::trunc) << "plain text, no tables\n";
+         }},
+        {"an empty file", [](const fs::path& file) { std::ofstream(file, std::ios::trunc); }},
+        {"a page in the middle overwritten",
+         [](const fs::path& file) {
+             auto bytes = ReadWholeFile(file);
+             const std::size_t page = bytes.size() / 2 / 4096 * 4096;
+             std::fill_n(bytes.begin() + static_cast<long>(page), 4096, 0xA5);
+             std::ofstream(file, std::ios::binary | std::ios::trunc)
+                 .write(reinterpret_cast<const char*>(bytes.data()),
+                        static_cast<std::streamsize>(bytes.size()));
+         }},
+        {"a database without the record tables",
+         [](const fs::path& file) {
+             OpenExistingSqlite(file)->exec(
+                 "DROP VIEW view_data_all; DROP VIEW view_data; DROP TABLE dt_data");
          }},
         {"a sealed text file",
          [](const fs::path& file) {

@@ -270,6 +270,158 @@ TEST_F(DataImportTest, FilesThatAreNotOurDataAreRejected) {
     for (const auto& c : cases) EXPECT_EQ(Rejection(c.file), c.message) << c.file;
 }
 
+// A backup-like file made from the sender's records with `change` applied: plain tables without
+// constraints, as any other program might write them.
+fs::path CraftedFile(test::DeliveredDatabaseCopy& sender, const std::string& name,
+                     const std::string& change) {
+    const fs::path file = sender.Folder() / name;
+    auto crafted = OpenSqlite(file, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    SQLite::Statement attach(*crafted, "ATTACH DATABASE ? AS sender");
+    attach.bind(1, sender.FilePath().string());
+    attach.exec();
+    crafted->exec(
+        "CREATE TABLE dt_data AS SELECT * FROM sender.dt_data;"
+        "CREATE TABLE dt_data1 AS SELECT * FROM sender.dt_data1;"
+        "CREATE TABLE ct_label AS SELECT * FROM sender.ct_label;");
+    crafted->exec(change);
+    return file;
+}
+
+TEST_F(DataImportTest, AFileWithAnyValueOutsideTheSurveysLimitsImportsNothingAndNamesIt) {
+    test::AddRecord(db, 100000000900.0, "本地");
+    const struct {
+        const char* change;
+        const char* finding;
+    } cases[] = {
+        {"UPDATE dt_data SET c901 = 'abc' WHERE c902 = '乙工会'",
+         "编号为'abc'的记录的字段c901（本级工会统计编码）不是12位的整数"},
+        {"UPDATE dt_data SET c901 = 5 WHERE c902 = '乙工会'",
+         "编号为5的记录的字段c901（本级工会统计编码）不是12位的整数"},
+        {"UPDATE dt_data SET c901 = 600000000001.5 WHERE c902 = '乙工会'",
+         "编号为600000000001.5的记录的字段c901（本级工会统计编码）不是12位的整数"},
+        {"UPDATE dt_data SET z001 = 'abc' WHERE c902 = '丙工会'",
+         "编号为100000000003的记录的字段z001（本级工会专职工会干部）不是整数"},
+        {"UPDATE dt_data SET z001 = x'00ff' WHERE c902 = '乙工会'",
+         "编号为100000000002的记录的字段z001（本级工会专职工会干部）不是整数"},
+        {"UPDATE dt_data SET b018 = 1e999",
+         "编号为100000000001的记录的字段b018（下岗失业人员获小额借贷款金额）不是有效的数值"},
+        {"UPDATE dt_data SET RecordState = 99 WHERE c902 = '丙工会'",
+         "编号为100000000003的记录的字段RecordState（数据状态）不是0、1或2"},
+        {"UPDATE dt_data SET c902 = printf('%.61c', '名') WHERE c902 = '乙工会'",
+         "编号为100000000002的记录的字段c902（本级工会名称）不是文本或超过60个字符"},
+        {"UPDATE dt_data SET c907 = 9 WHERE c902 = '乙工会'",
+         "编号为100000000002的记录的字段c907（填报状态）不是代码表CT_state中的代码"},
+        {"UPDATE dt_data1 SET y002 = 'x' WHERE c901 = 100000000002",
+         "编号为100000000002的记录的字段y002（劳模专项补助资金审计金额）不是有效的数值"},
+        {"INSERT INTO dt_data SELECT * FROM dt_data WHERE c902 = '甲工会'",
+         "编号为100000000001的记录在dt_data表中出现了不止一次"},
+        {"DELETE FROM dt_data1 WHERE c901 = 100000000002",
+         "编号为100000000002的记录在dt_data1表中没有对应的行"},
+        {"INSERT INTO dt_data1 (c901) VALUES (100000000009)",
+         "dt_data1表中编号为100000000009的行没有对应的记录"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        const fs::path file =
+            CraftedFile(sender, "crafted" + std::to_string(++n) + ".mdb", c.change);
+        EXPECT_EQ(Rejection(file), std::string("导入文件中") + c.finding + "，没有导入任何数据。");
+    }
+    EXPECT_EQ(db.execAndGet("SELECT count(*) FROM sqlite_temp_master").getInt(), 0);
+    // The same file without the change goes in whole.
+    const auto result = Import(CraftedFile(sender, "clean.mdb", "SELECT 1"));
+    ASSERT_TRUE(result && result->imported) << (result ? result->message : "");
+}
+
+TEST_F(DataImportTest, AFailureWithoutCollidingCodesShowsItsOwnCause) {
+    test::AddRecord(db, 100000000900.0, "本地");
+    const auto prepared = PrepareImport(db, Backup(), receiver.Folder());
+    SQLite::Database readOnly(receiver.FilePath().string(), SQLite::OPEN_READONLY);
+    const auto result = TransferImport(readOnly, prepared, reports.Path());
+    EXPECT_FALSE(result.imported);
+    EXPECT_FALSE(result.conflictReport);
+    EXPECT_EQ(result.message,
+              "导入过程中发生错误，没有导入任何数据：数据库文件不能写入，请检查数据文件及其所在文件"
+              "夹的写入权限。（attempt to write a readonly database）");
+
+    // Another program writing the working database: the engine reports it locked.
+    {
+        SQLite::Database writer(receiver.FilePath().string(), SQLite::OPEN_READWRITE);
+        writer.exec("BEGIN IMMEDIATE");
+        SQLite::Database impatient(receiver.FilePath().string(), SQLite::OPEN_READWRITE);
+        const auto locked = TransferImport(impatient, prepared, reports.Path());
+        EXPECT_FALSE(locked.imported);
+        EXPECT_EQ(locked.message,
+                  "导入过程中发生错误，没有导入任何数据：数据库正被另一个程序使用，请关闭其它使用"
+                  "该数据库的程序后再试。（database is locked）");
+    }
+
+    // A full disk, here a database that may not grow, while the staging tables still fit.
+    const fs::path many = CraftedFile(
+        sender, "many.mdb",
+        "WITH RECURSIVE n(i) AS (SELECT 10 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
+        "INSERT INTO dt_data (c901, c902, RecordState) SELECT 100000000000 + i, '工会', 1 FROM n;"
+        "INSERT INTO dt_data1 (c901) SELECT c901 FROM dt_data WHERE c901 >= 100000000010");
+    const auto full = PrepareImport(db, many, receiver.Folder());
+    const auto before = test::RecordRows(db);
+    db.exec("PRAGMA max_page_count = " + db.execAndGet("PRAGMA page_count").getString());
+    const auto refused = TransferImport(db, full, reports.Path());
+    EXPECT_FALSE(refused.imported);
+    EXPECT_EQ(refused.message,
+              "导入过程中发生错误，没有导入任何数据：磁盘空间已满，请清理磁盘空间后再试。"
+              "（database or disk is full）");
+    EXPECT_EQ(test::RecordRows(db), before);
+
+    // The working database itself is refused before anything else.
+    try {
+        PrepareImport(db, receiver.FilePath(), receiver.Folder());
+        ADD_FAILURE() << "prepared";
+    } catch (const UserError& error) {
+        EXPECT_STREQ(error.what(), messages::kImportOwnDatabase);
+    }
+}
+
+// Run by an ordinary user (the tests may run as root, who reads anything): a file without read
+// permission is reported as such, not as a file of the wrong format.
+TEST_F(DataImportTest, AFileThatCannotBeReadSaysSo) {
+    const fs::path folder = sender.Folder() / "shared";
+    fs::create_directory(folder);
+    fs::permissions(sender.Folder(), fs::perms::owner_all | fs::perms::others_exec);
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const fs::path file = folder / "locked.dat";
+    fs::copy_file(Package(), file);
+    fs::permissions(file, fs::perms::none);
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        close(pipeEnds[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        std::string message = "prepared";
+        try {
+            SQLite::Database memory(":memory:");
+            PrepareImport(memory, file, folder);
+        } catch (const std::exception& error) {
+            message = error.what();
+        }
+        const auto written = write(pipeEnds[1], message.data(), message.size());
+        _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 3);
+    }
+    close(pipeEnds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(n));
+    close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(message, messages::kFileNotReadable);
+    EXPECT_FALSE(fs::exists(folder / kWorkingCopyName));
+}
+
 TEST_F(DataImportTest, ADatabaseWithoutRecordTablesIsReported) {
     db.exec("DROP VIEW view_data_all; DROP VIEW view_data; DROP TABLE dt_data");
     try {

@@ -20,13 +20,16 @@ class EntryRecordTest : public ::testing::Test {
 
     int Count(const std::string& sql) { return copy.Db().execAndGet(sql).getInt(); }
 
-    // Every field has a control; survey fields hold `fill`.
+    // Every field has a control; the cover codes are valid ones, survey fields hold `fill`.
     FieldSource Controls(double code, double fill, const std::string& name = "工会") {
         return [=](const std::string& field) -> std::optional<FieldValue> {
             if (field == "RecordState") return std::nullopt;  // no control
             if (field == "c901") return code;
             if (field == "c902") return std::string("  ") + name + " ";
             if (field == "c905" || field == "c906") return std::string("x");
+            if (field == "c903") return std::int64_t{110101};
+            if (field == "c904") return std::int64_t{10};
+            if (field == "c907") return std::int64_t{1};
             return fill;
         };
     }

@@ -40,7 +40,7 @@ int Count(SQLite::Database& db, const std::string& table) {
 class GroupingsTest : public ::testing::Test {
   protected:
     SQLite::Database& Db() { return copy.Db(); }
-    test::DeliveredDatabaseCopy copy;
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};  // random values
 };
 
 TEST_F(GroupingsTest, NewGroupingListsItsItemsInTheOrderTheyWereAdded) {

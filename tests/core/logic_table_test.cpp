@@ -145,7 +145,7 @@ class LogicTable : public ::testing::Test {
         return failing;
     }
 
-    tallwick::test::DeliveredDatabaseCopy copy;
+    tallwick::test::DeliveredDatabaseCopy copy{tallwick::test::WithoutLimitGuards{}};  // any values
     std::map<int, std::string> expressions_;
     std::map<std::string, std::string> columns_;  // lower-case name -> record table
 };

@@ -70,7 +70,7 @@ class NetworkReport : public ::testing::Test {
         return static_cast<std::size_t>(at - header.begin());
     }
 
-    test::DeliveredDatabaseCopy copy;
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};  // short codes
     fs::path plain = copy.Folder() / "plain.txt";
 };
 

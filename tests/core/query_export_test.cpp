@@ -191,6 +191,31 @@ for row in ws.iter_rows(min_row=5, values_only=True):
               "(110000030000, '单位30000')\n");
 }
 
+TEST_F(QueryExportTest, ATextLongerThanACellCanHoldFailsTheExportInsteadOfVanishing) {
+    db.exec(
+        "CREATE TABLE long (c901 REAL, name TEXT);"
+        "INSERT INTO long VALUES (110000000001, printf('%.32767c', '名'));"
+        "INSERT INTO long VALUES (110000000002, printf('%.32768c', 'a'));");
+    const std::string fits = "SELECT * FROM long WHERE c901 = 110000000001";
+    const auto path = tallwick::query::ExportResultWorkbook(
+        db, fits, Describe(fits), {"t", "2026/12/10", out.Path() / "fits"}, nullptr);
+    EXPECT_EQ(tallwick::test::RunPython(
+                  "import sys, openpyxl\n"
+                  "print(len(openpyxl.load_workbook(sys.argv[1]).active['B5'].value))\n",
+                  {path.string()}),
+              "32767\n");
+
+    const std::string all = "SELECT * FROM long ORDER BY c901";
+    try {
+        tallwick::query::ExportResultWorkbook(db, all, Describe(all),
+                                              {"t", "2026/12/10", out.Path() / "all"}, nullptr);
+        ADD_FAILURE() << "exported";
+    } catch (const tallwick::UserError& error) {
+        EXPECT_EQ(error.what(), std::string(tallwick::query::kCellTextTooLong) + "B6");
+    }
+    EXPECT_FALSE(std::filesystem::exists(out.Path() / "all.xlsx"));
+}
+
 // A data list of every table, as the dialog exports it, opens in another spreadsheet application
 // with its values under their titles.
 TEST_F(QueryExportTest, ADataListOfEveryTableOpensInLibreOffice) {

@@ -153,7 +153,7 @@ class RuleTableTest : public ::testing::Test {
                 "x001"};
     }
 
-    tallwick::test::DeliveredDatabaseCopy copy;
+    tallwick::test::DeliveredDatabaseCopy copy{tallwick::test::WithoutLimitGuards{}};  // any values
     SQLite::Database& db = copy.Db();
     FakeControls controls{{{"z000", 0}, {"z001", 3}, {"z002", 5}, {"x001", 4}}};
     RecordingList list;
@@ -296,7 +296,7 @@ TEST_F(RuleTableTest, StoredRecordsFeedTheRuleTable) {
 TEST(RuleTablePropertyTest, AgreesWithTheCompiledRuleSetOnRandomRecords) {
     constexpr int kRecords = 3000;
     constexpr double kFirstCode = 440100000000;
-    tallwick::test::DeliveredDatabaseCopy copy;
+    tallwick::test::DeliveredDatabaseCopy copy{tallwick::test::WithoutLimitGuards{}};  // any values
     SQLite::Database& db = copy.Db();
 
     // Every numeric field of both tables except the code; one insert per table, prepared once.

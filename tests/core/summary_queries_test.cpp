@@ -28,7 +28,7 @@ class SummaryQueriesTest : public ::testing::Test {
         return values;
     }
 
-    test::DeliveredDatabaseCopy copy;
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};  // codes at or below zero
     SQLite::Database& db = copy.Db();
 };
 

@@ -161,7 +161,7 @@ class SummaryWorkbookTest : public ::testing::Test {
         insert.exec();
     }
 
-    test::DeliveredDatabaseCopy copy;
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};  // a code of zero
     SQLite::Database& db = copy.Db();
     std::filesystem::path templatePath =
         test::DeliveredDatabasePath().parent_path() / kSummaryTemplateName;

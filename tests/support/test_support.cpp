@@ -30,6 +30,17 @@ DeliveredDatabaseCopy::DeliveredDatabaseCopy() : path_(folder_.Path() / kDatabas
     db_ = OpenExistingSqlite(path_);
 }
 
+void DropLimitGuards(SQLite::Database& db) {
+    for (const char* trigger :
+         {"dt_data_limits_insert", "dt_data_limits_update", "dt_data_limits_state",
+          "dt_data1_limits_insert", "dt_data1_limits_update"})
+        db.exec(std::string("DROP TRIGGER IF EXISTS ") + trigger);
+}
+
+DeliveredDatabaseCopy::DeliveredDatabaseCopy(WithoutLimitGuards) : DeliveredDatabaseCopy() {
+    DropLimitGuards(*db_);
+}
+
 bool HasLibreOffice() {
     return std::system("command -v soffice >/dev/null 2>&1") == 0;
 }

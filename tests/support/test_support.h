@@ -27,9 +27,13 @@ std::filesystem::path DeliveredDatabasePath();
 
 // A private copy of the delivered database, in a folder of its own that serves as the program
 // folder, opened read-write. Tests may change it freely.
+struct WithoutLimitGuards {};
 class DeliveredDatabaseCopy {
   public:
     DeliveredDatabaseCopy();
+    // For tests that store odd values on purpose: the record tables take anything, as in a
+    // working database stored before they were held to the survey's types and limits.
+    explicit DeliveredDatabaseCopy(WithoutLimitGuards);
 
     const std::filesystem::path& Folder() const { return folder_.Path(); }
     const std::filesystem::path& FilePath() const { return path_; }
@@ -41,6 +45,10 @@ class DeliveredDatabaseCopy {
     std::filesystem::path path_;
     std::unique_ptr<SQLite::Database> db_;
 };
+
+// Removes the triggers that hold the record tables to the survey's types and limits, as in a
+// working database stored before them: readers must still cope with what such a file holds.
+void DropLimitGuards(SQLite::Database& db);
 
 // Whether LibreOffice can be run here; the tests that need it skip without it.
 bool HasLibreOffice();

@@ -14,8 +14,33 @@ fs::path TemporaryFolder() {
     return fs::temp_directory_path();
 }
 
+namespace {
+
+// The label as part of a file name: characters that no file system takes become "_", and a long
+// label is cut on a character boundary so the whole name stays within 255 bytes.
+std::string FileNamePart(const std::string& label, std::size_t maxBytes) {
+    std::string part;
+    for (const char c : label) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool refused = byte < 0x20 || byte == 0x7f ||
+                             std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+        part += refused ? '_' : c;
+    }
+    if (part.size() > maxBytes) {
+        std::size_t cut = maxBytes;
+        while (cut > 0 && (static_cast<unsigned char>(part[cut]) & 0xC0) == 0x80) --cut;
+        part.resize(cut);
+    }
+    return part;
+}
+
+}  // namespace
+
 fs::path CheckReportPath(const fs::path& temporaryFolder, const std::string& label) {
-    return temporaryFolder / fs::u8path("2018基层以上-" + label + "-逻辑检查结果.txt");
+    const std::string head = "2018基层以上-";
+    const std::string tail = "-逻辑检查结果.txt";
+    return temporaryFolder /
+           fs::u8path(head + FileNamePart(label, 255 - head.size() - tail.size()) + tail);
 }
 
 std::string FormatUnitCode(double code) {

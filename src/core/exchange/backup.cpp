@@ -3,6 +3,7 @@
 #include "common/file_io.h"
 #include "exchange/exchange_error.h"
 #include "exchange/exchange_messages.h"
+#include "store/engine_error.h"
 
 #include <SQLiteCpp/Backup.h>
 #include <sqlite3.h>
@@ -38,7 +39,7 @@ std::string BackupDatabase(SQLite::Database& working, const fs::path& target,
     } catch (const std::exception& error) {
         std::error_code ignored;
         if (!temp.empty()) fs::remove(temp, ignored);
-        throw RunTimeError(error.what());
+        throw RunTimeError(ErrorText(error));
     }
     return messages::kBackupDone;
 }

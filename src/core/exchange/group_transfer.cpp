@@ -6,6 +6,7 @@
 #include "exchange/attached_file.h"
 #include "exchange/exchange_error.h"
 #include "exchange/exchange_messages.h"
+#include "store/engine_error.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -101,7 +102,7 @@ std::string ExportTables(const fs::path& sourceDatabase, const std::vector<std::
     } catch (const std::exception& error) {
         std::error_code ignored;
         if (!temp.empty()) fs::remove(temp, ignored);
-        throw RunTimeError(error.what());
+        throw RunTimeError(ErrorText(error));
     }
     return "数据已经被正确导出到：'" + target.string() + "'！";
 }
@@ -131,7 +132,7 @@ TableImportResult ImportTables(SQLite::Database& working, const std::vector<std:
         ResolveForeignKeys(working, imported);
         transaction.commit();
     } catch (const SQLite::Exception& error) {
-        throw RunTimeError(error.what());
+        throw RunTimeError(ErrorText(error));
     }
     result.message = messages::kGroupImportDone;
     return result;

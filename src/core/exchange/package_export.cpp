@@ -9,6 +9,7 @@
 #include "exchange/exchange_messages.h"
 #include "exchange/file_names.h"
 #include "exchange/package_header.h"
+#include "store/engine_error.h"
 #include "store/password.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -98,7 +99,7 @@ PackageExportResult ExportPackage(SQLite::Database& working, const fs::path& tem
     } catch (const UserError&) {
         throw;
     } catch (const std::exception& error) {
-        throw RunTimeError(error.what());
+        throw RunTimeError(ErrorText(error));
     }
     result.message = "数据已经被正确导出到：'" + target.string() + "'！";
     return result;

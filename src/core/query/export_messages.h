@@ -10,6 +10,9 @@ inline constexpr const char* kEmptyDatabaseExport =
     "SaveQueryAsAccess:：出错:数据表为空，不能导出！";
 inline constexpr const char* kPairedWorkbookSaveFailed =
     "导出发生错误，请确认EXCEl版本在2007以上重试，若无效,请与系统管理员或软件发行者联系。";
+// Followed by the cell's name: a text longer than a workbook cell can hold is not cut silently.
+inline constexpr const char* kCellTextTooLong =
+    "有文本超过了工作簿单元格所能容纳的32767个字符，不能导出。请先修正这个数据，单元格：";
 inline constexpr const char* kQueryResultTitle = "Tallwick查询结果";
 
 // "运行中发生错误：" + detail + ",请与系统管理员或软件发行者联系。"

@@ -6,6 +6,7 @@
 #include "query/export_messages.h"
 #include "query/result_columns.h"
 #include "store/database.h"
+#include "store/engine_error.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -118,7 +119,7 @@ std::filesystem::path ExportResultDatabase(SQLite::Database& db, const std::stri
     } catch (const UserError&) {
         throw;
     } catch (const std::exception& error) {
-        throw UserError(RunErrorMessage(error.what()));
+        throw UserError(RunErrorMessage(ErrorText(error)));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "query/result_columns.h"
 #include "sheet/cell_address.h"
 #include "sheet/text_width.h"
+#include "store/engine_error.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <xlsxwriter.h>
@@ -146,7 +147,7 @@ class RecordRows {
     }
 
     // As worksheet_write_string in constant memory: an empty text is a blank cell when formatted
-    // and nothing otherwise; a text over the cell limit is left out.
+    // and nothing otherwise; a text over the cell limit fails the export rather than vanish.
     // The text ends at its first NUL, as the C string libxlsxwriter would be handed.
     void Text(lxw_row_t row, lxw_col_t col, int style, const std::string& whole) {
         const std::string_view text(whole.c_str());
@@ -156,7 +157,9 @@ class RecordRows {
             buffer_ += "/>";
             return;
         }
-        if (text.size() > kMaxCellText && lxw_utf8_strlen(whole.c_str()) > kMaxCellText) return;
+        if (text.size() > kMaxCellText && lxw_utf8_strlen(whole.c_str()) > kMaxCellText)
+            throw UserError(kCellTextTooLong +
+                            sheet::CellName(static_cast<int>(row) + 1, static_cast<int>(col) + 1));
         OpenCell(row, col, style);
         const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x20 || c == '&' || c == '<' || c == '>';
@@ -501,7 +504,10 @@ class SheetWriter {
 
     void Text(lxw_row_t row, lxw_col_t col, const std::string& text, lxw_format* format,
               int* width) {
-        worksheet_write_string(sheet_, row, col, text.c_str(), format);
+        if (worksheet_write_string(sheet_, row, col, text.c_str(), format) ==
+            LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
+            throw UserError(kCellTextTooLong +
+                            sheet::CellName(static_cast<int>(row) + 1, static_cast<int>(col) + 1));
         if (width) *width = std::max(*width, sheet::DisplayWidth(text));
     }
 
@@ -648,7 +654,7 @@ std::filesystem::path Guarded(const std::function<std::filesystem::path()>& work
     } catch (const UserError&) {
         throw;
     } catch (const std::exception& error) {
-        throw UserError(RunErrorMessage(error.what()));
+        throw UserError(RunErrorMessage(ErrorText(error)));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "common/user_error.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace tallwick {
@@ -12,7 +13,9 @@ namespace {
 double ReadBound(std::string_view text) {
     double value = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() ? value : 0;
+    const bool whole = result.ec == std::errc() && result.ptr == text.data() + text.size();
+    // "nan" and "inf" read as numbers but bound no range and must never reach the SQL.
+    return whole && std::isfinite(value) ? value : 0;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "common/file_io.h"
 #include "common/user_error.h"
 #include "store/database.h"
+#include "store/engine_error.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -25,7 +26,7 @@ void CompactDatabase(const fs::path& path) {
     } catch (const std::exception& error) {
         std::error_code ignored;
         if (!temp.empty()) fs::remove(temp, ignored);
-        throw UserError(std::string("运行中发生错误：") + error.what());
+        throw UserError(std::string("运行中发生错误：") + ErrorText(error));
     }
 }
 

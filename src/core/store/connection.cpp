@@ -34,7 +34,14 @@ bool RemoveFileProtection(const fs::path& path) {
 std::unique_ptr<SQLite::Database> OpenSurveyFile(const fs::path& path) {
     try {
         auto db = OpenExistingSqlite(path);
-        db->execAndGet("SELECT count(*) FROM sqlite_master");
+        // SQLite reads lazily and takes an empty file for an empty database: a damaged or empty
+        // file would otherwise be backed up or imported into with success reported.
+        const bool sound = db->execAndGet("PRAGMA quick_check(1)").getString() == "ok" &&
+                           db->execAndGet(
+                                 "SELECT count(*) FROM sqlite_master WHERE type = "
+                                 "'table' AND lower(name) IN ('dt_data', 'dt_data1')")
+                                   .getInt() == 2;
+        if (!sound) throw UserError(messages::kInstallationBroken);
         return db;
     } catch (const SQLite::Exception&) {
         throw UserError(messages::kInstallationBroken);
@@ -46,7 +53,7 @@ DatabaseConnection DatabaseConnection::Open(const fs::path& programFolder) {
     if (!fs::is_regular_file(path)) throw UserError(messages::kDataFileMissing);
     RemoveFileProtection(path);
     auto db = OpenSurveyFile(path);
-    UpgradeSchema(*db);
+    ReportUpgradeFindings(UpgradeSchema(*db));
     return DatabaseConnection(path, std::move(db));
 }
 

@@ -3,6 +3,7 @@
 #include "common/user_error.h"
 #include "sheet/workbook.h"
 #include "summary/grouping_statements.h"
+#include "summary/groupings.h"
 #include "summary/summary_queries.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -186,6 +187,8 @@ SummaryOutcome WriteSummaryWorkbook(SQLite::Database& db, const std::filesystem:
         static_cast<int>(std::count(request.sheets.begin(), request.sheets.end(), true));
     if (ticked == 0) return SummaryOutcome::NothingTicked;
     if (ticked == 1 && request.sheets[0]) throw UserError(kOnlyCoverTicked);
+    if (request.grouping == Grouping::Custom && !FindGrouping(db, request.groupId))
+        throw UserError(kGroupingMissing);
 
     std::unique_ptr<sheet::Workbook> book;
     try {

@@ -10,6 +10,8 @@
 namespace tallwick::summary {
 
 inline constexpr const char* kSummaryTemplateName = "2018基层以上汇总表.xltx";
+// A custom grouping that is not (or no longer) stored.
+inline constexpr const char* kGroupingMissing = "所选的自定义分组不存在，请重新选择。";
 inline constexpr const char* kOnlyCoverTicked = "除去封面，请至少选择一个表格进行汇总";
 inline constexpr const char* kTemplateOpenFailed =
     "打开汇总模版文件时发生错误，可能是没有安装MS Office或者WPS Office中的Excel";

@@ -1,5 +1,7 @@
 #include "shell/startup.h"
 
+#include "store/schema_version.h"
+
 #include <SQLiteCpp/Exception.h>
 
 namespace tallwick::ui {
@@ -13,7 +15,11 @@ StartupResult RunStartup(Registry& registry, const std::filesystem::path& progra
         showError(QString::fromStdString(error.what()));
     }
 
-    DatabaseConnection connection = DatabaseConnection::Open(programFolder);
+    DatabaseConnection connection = [&] {
+        const ScopedUpgradeNotice notice(
+            [&showError](const std::string& text) { showError(QString::fromStdString(text)); });
+        return DatabaseConnection::Open(programFolder);
+    }();
     QString label;
     try {
         label = QString::fromStdString(connection.ReadDatabaseLabel());

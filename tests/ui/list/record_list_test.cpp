@@ -118,7 +118,8 @@ class RecordListTest : public QObject {
 
   private slots:
     void init() {
-        copy_ = std::make_unique<tallwick::test::DeliveredDatabaseCopy>();
+        copy_ = std::make_unique<tallwick::test::DeliveredDatabaseCopy>(
+            tallwick::test::WithoutLimitGuards{});  // made-up region and level codes
         model_ = std::make_unique<RecordListModel>(
             [this]() -> SQLite::Database& { return copy_->Db(); });
         view_ = std::make_unique<RecordListView>(model_.get());

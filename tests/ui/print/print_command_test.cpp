@@ -32,7 +32,8 @@ class PrintCommandTest : public QObject {
 
   private slots:
     void init() {
-        copy = std::make_unique<tallwick::test::DeliveredDatabaseCopy>();
+        copy = std::make_unique<tallwick::test::DeliveredDatabaseCopy>(
+            tallwick::test::WithoutLimitGuards{});  // a short code
         documents = std::make_unique<tallwick::test::TempFolder>();
         fs::copy_file(fs::path(TALLWICK_BUILD_DIR "/bin") / print::kAnnualReportTemplateName,
                       copy->Folder() / print::kAnnualReportTemplateName);
