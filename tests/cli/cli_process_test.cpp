@@ -208,5 +208,46 @@ TEST_F(CliProcessTest, WhatAKilledImportLeavesIsPrivateAndGoesAtTheNextStart) {
     EXPECT_EQ(Count(receiver.FilePath()), 0);
 }
 
+// Whether the process has its own handler of SIGINT in place.
+bool HandlesInterrupt(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigCgt:"))
+            return (std::stoull(line.substr(7), nullptr, 16) >> (SIGINT - 1)) & 1;
+    }
+    return false;
+}
+
+// Ctrl+C in the middle of a statement that would never end: the command ends through its own
+// error path, says so and leaves no file behind.
+TEST_F(CliProcessTest, CtrlCStopsAStatementThatNeverEnds) {
+    const fs::path target = temp.Path() / "result.mdb";
+    CliProcess query(receiver.Folder(),
+                     {"query", "--where",
+                      "c901 IN (WITH RECURSIVE r(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM r) "
+                      "SELECT x FROM r)",
+                      "--db", target.string()});
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!HandlesInterrupt(query.Pid()) && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(HandlesInterrupt(query.Pid()));
+    kill(query.Pid(), SIGINT);
+    const auto hasEnded = [&] {
+        siginfo_t info{};
+        return waitid(P_PID, static_cast<id_t>(query.Pid()), &info, WEXITED | WNOHANG | WNOWAIT) ==
+                   0 &&
+               info.si_pid == query.Pid();
+    };
+    while (!hasEnded() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!hasEnded()) kill(query.Pid(), SIGKILL);
+    const Finished ended = query.Wait();
+
+    EXPECT_EQ(ended.exitCode, 128 + SIGINT) << ended.err;
+    EXPECT_TRUE(ended.err.ends_with("操作已被中断。\n")) << ended.err;
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(TempFiles(temp.Path()).empty());
+}
+
 }  // namespace
 }  // namespace tallwick
