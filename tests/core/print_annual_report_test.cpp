@@ -324,8 +324,7 @@ TEST_F(AnnualReportTest, LibreOfficePrintsTheFilledWorkbook) {
 TEST(AnnualReportTemplateTool, BuildsFromTheCatalogueAndRefusesAddressesItCannotTrust) {
     const std::filesystem::path bin = test::DeliveredDatabasePath().parent_path();
     const std::filesystem::path tool = bin.parent_path() / "tools" / "tallwick-mkprint";
-    const std::filesystem::path data =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data";
+    const std::filesystem::path data = std::filesystem::path(TALLWICK_SOURCE_DIR) / "data";
     std::vector<std::string> catalogue;
     {
         std::ifstream in(data / "DT_FieldList.tsv");
