@@ -19,6 +19,9 @@ namespace fs = std::filesystem;
 DataFolderLock DataFolderLock::Acquire(const fs::path& folder, std::chrono::milliseconds patience) {
     const fs::path path = folder / kDataFolderLockName;
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // In a folder that cannot take a file no program can change the database either (its journal
+    // goes there too), so there is nothing to guard.
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) return DataFolderLock(-1);
     if (fd < 0)
         throw UserError("无法锁定数据文件夹：" + path.string() + "：" + std::strerror(errno));
     DataFolderLock lock(fd);
