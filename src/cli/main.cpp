@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
 
     const int code = tallwick::cli::RunCommandLine({argv + 1, argv + argc}, std::cout, std::cerr,
                                                    tallwick::cli::StderrIsTerminal());
-    if (tallwick::StatementStopRequested()) {
+    // A command that ended well finished before the stop reached any statement of its own.
+    if (code != 0 && tallwick::StatementStopRequested()) {
         std::cerr << kInterrupted << '\n';
         return 128 + SIGINT;
     }
