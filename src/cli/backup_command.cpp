@@ -5,6 +5,7 @@
 #include "exchange/backup.h"
 #include "exchange/file_names.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 
 #include <ostream>
 
@@ -18,7 +19,7 @@ int RunBackup(const CommandContext& context) {
         context.err << "usage: tallwick-cli backup -o OUT.mdb\n";
         return 2;
     }
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     TerminalProgress bar(context.err, context.progressOnTerminal);
     const std::string message = exchange::BackupDatabase(
         connection.Db(), exchange::WithExtension(output, ".mdb"),

@@ -10,6 +10,7 @@
 #include "check/compiled_rules.h"
 #include "check/field_hints.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 
 #include <ostream>
 
@@ -46,6 +47,8 @@ int RunCheck(const CommandContext& context) {
         context.err << kUsage;
         return 2;
     }
+    // The working database changes: no other program's operation may interleave with this one.
+    const auto lock = DataFolderLock::Acquire(context.programFolder);
     auto connection = DatabaseConnection::Open(context.programFolder);
     const std::string label = connection.ReadDatabaseLabel();
     const check::CompiledRuleSet rules(check::FieldHints::Load(connection.Db()));

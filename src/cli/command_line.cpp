@@ -1,5 +1,7 @@
 #include "command.h"
 
+#include "check/check_report.h"
+#include "common/file_io.h"
 #include "common/user_error.h"
 #include "store/engine_error.h"
 #include "store/program_folder.h"
@@ -73,6 +75,9 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
                            err,
                            progressOnTerminal};
     const ScopedUpgradeNotice notice([&err](const std::string& text) { err << text << '\n'; });
+    // What a killed run left in the clear goes before anything else happens.
+    RemoveStaleTempFiles(context.programFolder);
+    RemoveStaleTempFiles(check::TemporaryFolder());
     try {
         if (command == "info") return RunInfo(context);
         if (command == "check") return RunCheck(context);

@@ -13,6 +13,7 @@
 #include "query/data_list_settings.h"
 #include "query/export_messages.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 
 #include <optional>
 #include <ostream>
@@ -71,7 +72,7 @@ int RunExportList(const CommandContext& context) {
         context.err << kUsage;
         return 2;
     }
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     SQLite::Database& db = connection.Db();
     const query::DataListColumns columns = query::BuildDataListColumns(
         db, arguments->tables ? *arguments->tables

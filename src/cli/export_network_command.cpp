@@ -6,6 +6,7 @@
 
 #include "exchange/network_report.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 
 #include <ostream>
 #include <system_error>
@@ -36,7 +37,7 @@ int RunExportNetwork(const CommandContext& context) {
         return 2;
     }
 
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     exchange::CheckNetworkReportGate(connection.Db());
     // One bar per file written, so each starts drawing from 0 %.
     const auto run = [&](const auto& write) {

@@ -8,6 +8,7 @@
 #include "exchange/package_export.h"
 #include "exchange/package_template.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 #include "store/program_folder.h"
 
 #include <ostream>
@@ -47,7 +48,7 @@ int RunExportPackage(const CommandContext& context) {
         return 2;
     }
 
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     exchange::CheckExportGate(connection.Db());
     if (const auto problem = exchange::ProviderNameProblem(*provider)) throw UserError(*problem);
 

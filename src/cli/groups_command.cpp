@@ -5,7 +5,9 @@
 #include "exchange/file_names.h"
 #include "exchange/group_transfer.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 
+#include <optional>
 #include <ostream>
 
 namespace tallwick::cli {
@@ -20,7 +22,11 @@ int RunGroups(const CommandContext& context) {
         context.err << "usage: tallwick-cli groups (export -o FILE | import FILE)\n";
         return 2;
     }
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    // An import changes the working database: no other program's operation may interleave.
+    std::optional<DataFolderLock> lock;
+    if (importing) lock.emplace(DataFolderLock::Acquire(context.programFolder));
+    auto connection = lock ? DatabaseConnection::Open(context.programFolder)
+                           : OpenWorkingDatabaseToRead(context.programFolder);
     const std::string path = exchange::WithExtension(file, ".mdb");
     if (exporting) {
         const std::filesystem::path source = connection.CurrentDatabasePath();

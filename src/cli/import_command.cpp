@@ -7,6 +7,7 @@
 #include "check/check_report.h"
 #include "exchange/data_import.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 
 #include <ostream>
 
@@ -30,6 +31,8 @@ int RunImport(const CommandContext& context) {
         return 2;
     }
 
+    // The working database changes: no other program's operation may interleave with this one.
+    const auto lock = DataFolderLock::Acquire(context.programFolder);
     auto connection = DatabaseConnection::Open(context.programFolder);
     const auto prepared = exchange::PrepareImport(connection.Db(), file, context.programFolder);
     context.out << prepared.ConfirmationQuestion() << '\n';

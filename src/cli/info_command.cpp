@@ -3,6 +3,7 @@
 #include "json_text.h"
 
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 #include "store/record_counts.h"
 
 #include <ostream>
@@ -36,7 +37,7 @@ int RunInfo(const CommandContext& context) {
         json = true;
     }
 
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     const std::string label = connection.ReadDatabaseLabel();
     RecordCounts counts = CountRecords(connection.Db());
     for (std::int64_t state : {0, 1, 2}) counts.byRecordState.try_emplace(state, 0);

@@ -7,6 +7,7 @@
 
 #include "print/annual_report.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 
 #include <cmath>
 #include <ostream>
@@ -40,7 +41,7 @@ int RunPrint(const CommandContext& context) {
         context.err << kUsage;
         return 2;
     }
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     TerminalProgress bar(context.err, context.progressOnTerminal);
     print::WriteAnnualReport(
         connection.Db(), context.programFolder / print::kAnnualReportTemplateName, *code, output,

@@ -18,6 +18,7 @@
 #include "query/result_queries.h"
 #include "query/result_workbook.h"
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 #include "store/field_catalogue.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -103,7 +104,7 @@ int RunQuery(const CommandContext& context) {
         context.err << kUsage;
         return 2;
     }
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     SQLite::Database& db = connection.Db();
     const query::ResultStatements statements = query::BuildResultStatements(arguments->condition);
     query::CheckResultStatements(db, statements);

@@ -7,6 +7,7 @@
 #include "terminal_progress.h"
 
 #include "store/connection.h"
+#include "store/data_folder_lock.h"
 #include "summary/summary_workbook.h"
 
 #include <ostream>
@@ -73,7 +74,7 @@ int RunSummary(const CommandContext& context) {
         context.err << kUsage;
         return 2;
     }
-    auto connection = DatabaseConnection::Open(context.programFolder);
+    auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     TerminalProgress bar(context.err, context.progressOnTerminal);
     const auto outcome = summary::WriteSummaryWorkbook(
         connection.Db(), context.programFolder / summary::kSummaryTemplateName, arguments->request,

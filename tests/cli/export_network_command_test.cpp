@@ -53,6 +53,15 @@ TEST_F(CliExportNetwork, WritesTheEncryptedReportAndThePlainText) {
     EXPECT_FALSE(fs::exists(target.Path() / "reporttemp.dat"));
 }
 
+// The plain text never lands on a file of the user's that bears its name.
+TEST_F(CliExportNetwork, AUsersFileNamedLikeThePlainTextStays) {
+    const fs::path users = target.Path() / "reporttemp.dat";
+    WriteFileAtomically(users, {'m', 'i', 'n', 'e'});
+    ASSERT_EQ(Run({"-o", (target.Path() / "report").string()}), 0) << err.str();
+    EXPECT_EQ(ReadWholeFile(users), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(target.Path()), fs::directory_iterator()), 2);
+}
+
 TEST_F(CliExportNetwork, RefusesIncompleteDataAndBadArguments) {
     auto db = OpenExistingSqlite(copy.FilePath());
     db->exec("UPDATE dt_data SET RecordState = 0");

@@ -10,6 +10,7 @@
 
 namespace tallwick::check {
 namespace {
+namespace fs = std::filesystem;
 
 std::tm FixedTime() {
     std::tm t{};
@@ -110,15 +111,47 @@ TEST_F(CheckReportTest, TheSecondRunReplacesTheFirstAndCountsAfresh) {
     CheckReport second(report.Path(), FixedTime);
     second.Begin();
     EXPECT_EQ(second.ErrorItemCount(), 0u);
+    second.Finish(0);
     EXPECT_EQ(Contents(report.Path()), kHeader);
 }
 
-TEST_F(CheckReportTest, EntriesAreOnDiskAfterEveryRecord) {
-    report.Begin();
-    report.BeginUnit(100000000001.0, "甲工会");
-    report.WriteString(Error("a", "b"));
-    report.EndUnit();
-    EXPECT_NE(Contents(report.Path()).find("  规则说明：b\r\n"), std::string::npos);
+// Until the run ends, the report's own name holds nothing cut short (the previous report, if
+// any); the private temporary file beside it is gone afterwards.
+TEST_F(CheckReportTest, OnlyAnEndedRunTakesTheReportsName) {
+    const auto files = [&] {
+        std::vector<std::pair<std::string, fs::perms>> found;
+        for (const auto& entry : fs::directory_iterator(temp.Path()))
+            found.emplace_back(entry.path().filename().string(), entry.status().permissions());
+        return found;
+    };
+    const auto privateMode = fs::perms::owner_read | fs::perms::owner_write;
+    const std::string entry = "100000000001  甲工会的数据有错误\r\n" + std::string(80, '-') +
+                              "\r\n  判断规则：a\r\n  规则说明：b\r\n\r\n";
+    for (const bool stopped : {false, true}) {
+        {
+            CheckReport run(report.Path(), FixedTime);
+            run.Begin();
+            run.BeginUnit(100000000001.0, "甲工会");
+            run.WriteString(Error("a", "b"));
+            run.EndUnit();
+            const auto during = files();
+            if (stopped) {
+                ASSERT_EQ(during.size(), 2u);  // the complete report of the first pass stays
+            } else {
+                ASSERT_EQ(during.size(), 1u);
+                EXPECT_NE(during[0].first, report.Path().filename().string());
+                EXPECT_EQ(during[0].second, privateMode);
+            }
+            if (!stopped) run.Finish(1);
+            // a stopped run ends when its report goes
+        }
+        ASSERT_EQ(files().size(), 1u);
+        const std::string end =
+            stopped ? std::string(kReportInterrupted) + "\r\n"
+                    : std::string(49, '=') +
+                          "\r\n共有1个单位的数据存在逻辑错误！\r\n共有1个逻辑错误项！\r\n";
+        EXPECT_EQ(Contents(report.Path()), kHeader + entry + end) << stopped;
+    }
 }
 
 TEST_F(CheckReportTest, AFolderThatDoesNotExistFailsTheRun) {

@@ -159,6 +159,7 @@ TEST_F(CheckRunTest, AStoppedRunKeepsTheStatesItWroteAndWritesNoTotals) {
     EXPECT_TRUE(result.stopped);
     EXPECT_EQ(result.recordsChecked, 2u);
     EXPECT_EQ(ReportText().find("共有"), std::string::npos);
+    EXPECT_TRUE(ReportText().ends_with(std::string(kReportInterrupted) + "\r\n"));
 
     // Committed: another connection sees the two states.
     auto other = OpenExistingSqlite(copy.FilePath());

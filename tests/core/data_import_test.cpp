@@ -59,12 +59,21 @@ class DataImportTest : public ::testing::Test {
         return ImportDataFile(db, file, receiver.Folder(), reports.Path(),
                               [&](const std::string& question) {
                                   asked = question;
-                                  copyWhileAsked = fs::exists(WorkingCopy());
+                                  copyWhileAsked = !WorkingCopies().empty();
                                   return answer;
                               });
     }
 
-    fs::path WorkingCopy() const { return receiver.Folder() / kWorkingCopyName; }
+    // Working copies left in the program folder, with their modes.
+    std::vector<std::pair<std::string, fs::perms>> WorkingCopies() const {
+        std::vector<std::pair<std::string, fs::perms>> copies;
+        for (const auto& entry : fs::directory_iterator(receiver.Folder())) {
+            const std::string name = entry.path().filename().string();
+            if (name.find(kWorkingCopyName) != std::string::npos && name != kWorkingCopyName)
+                copies.emplace_back(name, entry.status().permissions());
+        }
+        return copies;
+    }
 
     // The message of a rejected file; the database must not have changed.
     std::string Rejection(const fs::path& file) {
@@ -78,7 +87,7 @@ class DataImportTest : public ::testing::Test {
             message = error.what();
         }
         EXPECT_EQ(test::RecordRows(db), before);
-        EXPECT_FALSE(fs::exists(WorkingCopy()));
+        EXPECT_TRUE(WorkingCopies().empty());
         return message;
     }
 
@@ -100,7 +109,36 @@ TEST_F(DataImportTest, APackageRestoresEveryRecordWithItsSecondRow) {
     EXPECT_EQ(asked, "确认准备导入标记声明为【某某区总工会】的数据么？");
     EXPECT_EQ(test::RecordRows(db), test::RecordRows(sender.Db()));
     EXPECT_TRUE(copyWhileAsked);
-    EXPECT_FALSE(fs::exists(WorkingCopy()));
+    EXPECT_TRUE(WorkingCopies().empty());
+}
+
+TEST_F(DataImportTest, TheWorkingCopyIsPrivateWhileItExists) {
+    std::vector<std::pair<std::string, fs::perms>> whileAsked;
+    ImportDataFile(db, Package(), receiver.Folder(), reports.Path(), [&](const std::string&) {
+        whileAsked = WorkingCopies();
+        return false;
+    });
+    ASSERT_EQ(whileAsked.size(), 1u);
+    EXPECT_EQ(whileAsked[0].second, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(WorkingCopies().empty());
+}
+
+// A package that bears the working copy's plain name in the program folder is the user's file:
+// it is only read, whether the import is declined, fails or succeeds.
+TEST_F(DataImportTest, AChosenFileNamedLikeTheWorkingCopyIsNeverTouched) {
+    const fs::path chosen = receiver.Folder() / kWorkingCopyName;
+    fs::copy_file(Package(), chosen);
+    const auto bytes = ReadWholeFile(chosen);
+
+    EXPECT_FALSE(Import(chosen, false));
+    EXPECT_EQ(ReadWholeFile(chosen), bytes);
+    const auto imported = Import(chosen);
+    ASSERT_TRUE(imported && imported->imported) << (imported ? imported->message : "");
+    EXPECT_EQ(ReadWholeFile(chosen), bytes);
+    const auto collided = Import(chosen);
+    ASSERT_TRUE(collided && !collided->imported);
+    EXPECT_EQ(ReadWholeFile(chosen), bytes);
+    EXPECT_TRUE(WorkingCopies().empty());
 }
 
 // A package made once by an earlier build and kept as it was written: the mask, the envelope
@@ -179,7 +217,7 @@ TEST_F(DataImportTest, OneCollidingCodeImportsNothingAndIsReported) {
               "在准备导入的文件中，如下的记录与现有的记录发生编号冲突\r\n" + std::string(80, '-') +
                   "\r\n(100000000002,乙工会)\r\n");
     EXPECT_EQ(db.execAndGet("SELECT count(*) FROM dt_data_dt_data1").getInt(), 1);
-    EXPECT_FALSE(fs::exists(WorkingCopy()));
+    EXPECT_TRUE(WorkingCopies().empty());
 }
 
 // The staging tables outlive an analysis; a retry and the next file must start from empty ones.
@@ -224,7 +262,7 @@ TEST_F(DataImportTest, AnsweringNoChangesNothing) {
     const auto before = test::RecordRows(db);
     EXPECT_FALSE(Import(Package(), false));
     EXPECT_EQ(test::RecordRows(db), before);
-    EXPECT_FALSE(fs::exists(WorkingCopy()));
+    EXPECT_TRUE(WorkingCopies().empty());
 }
 
 TEST_F(DataImportTest, FilesThatAreNotOurDataAreRejected) {
@@ -430,7 +468,7 @@ TEST_F(DataImportTest, ADatabaseWithoutRecordTablesIsReported) {
     } catch (const UserError& error) {
         EXPECT_STREQ(error.what(), messages::kSystemLacksData);
     }
-    EXPECT_FALSE(fs::exists(WorkingCopy()));
+    EXPECT_TRUE(WorkingCopies().empty());
 }
 
 // The import is killed between its two inserts; the journal must bring back the database as it

@@ -1,5 +1,6 @@
 #include "check/check_report.h"
 
+#include "common/file_io.h"
 #include "common/user_error.h"
 
 #include <charconv>
@@ -53,10 +54,28 @@ std::string FormatUnitCode(double code) {
 CheckReport::CheckReport(fs::path path, LocalTimeSource now)
     : path_(std::move(path)), now_(std::move(now)) {}
 
+CheckReport::~CheckReport() {
+    try {
+        EndInterrupted();
+    } catch (...) {
+        // Leaving the temporary file is all that can happen; the next start removes it.
+    }
+}
+
 void CheckReport::Begin() {
     out_.close();
     out_.clear();
-    out_.open(path_, std::ios::binary | std::ios::trunc);
+    if (!temp_.empty()) {
+        std::error_code ignored;
+        fs::remove(temp_, ignored);
+        temp_.clear();
+    }
+    try {
+        temp_ = CreatePrivateTempFile(path_);
+    } catch (const std::exception&) {
+        throw UserError("无法写入逻辑检查结果文件：" + path_.string());
+    }
+    out_.open(temp_, std::ios::binary | std::ios::trunc);
     const std::tm t = now_();
     char time[64];
     std::snprintf(time, sizeof time, "%04d年%02d月%02d日 %02d:%02d", t.tm_year + 1900, t.tm_mon + 1,
@@ -102,7 +121,27 @@ bool CheckReport::Finish(std::uint64_t unitsWithErrors) {
     }
     out_.close();
     CheckWritten();
+    Publish();
     return unitsWithErrors > 0;
+}
+
+void CheckReport::EndInterrupted() {
+    if (temp_.empty()) return;
+    Line(kReportInterrupted);
+    out_.close();
+    CheckWritten();
+    Publish();
+}
+
+void CheckReport::Publish() {
+    std::error_code error;
+    fs::rename(temp_, path_, error);
+    if (error) {
+        fs::remove(temp_, error);
+        temp_.clear();
+        throw UserError("无法写入逻辑检查结果文件：" + path_.string());
+    }
+    temp_.clear();
 }
 
 void CheckReport::Line(const std::string& text) {

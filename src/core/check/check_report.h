@@ -22,11 +22,19 @@ std::filesystem::path TemporaryFolder();
 std::filesystem::path CheckReportPath(const std::filesystem::path& temporaryFolder,
                                       const std::string& label);
 
-// The check result file of one run. Lines end in CR LF. The file is flushed after every record,
-// so what a stopped or failed run wrote stays readable. Write failures throw UserError.
+// The last line of a report whose run did not end normally.
+inline constexpr const char* kReportInterrupted = "#检查被中止，以上的检查结果不完整。";
+
+// The check result file of one run. Lines end in CR LF. It is written under a private temporary
+// name beside its own and takes its name only when it ends, so a report under that name is never
+// cut short: it is complete, or its last line says that the run was interrupted. The temporary
+// file is flushed after every record. Write failures throw UserError.
 class CheckReport {
   public:
     explicit CheckReport(std::filesystem::path path, LocalTimeSource now = CurrentLocalTime);
+    ~CheckReport();
+    CheckReport(const CheckReport&) = delete;
+    CheckReport& operator=(const CheckReport&) = delete;
 
     // Creates or empties the file and writes the four header lines.
     void Begin();
@@ -44,13 +52,19 @@ class CheckReport {
     // with its header only) when none had. Either way the file is closed.
     bool Finish(std::uint64_t unitsWithErrors);
 
+    // Ends a run that was stopped or failed: what it wrote, then kReportInterrupted. Nothing
+    // when no run is under way.
+    void EndInterrupted();
+
     const std::filesystem::path& Path() const { return path_; }
 
   private:
     void Line(const std::string& text);
     void CheckWritten();
+    void Publish();
 
     std::filesystem::path path_;
+    std::filesystem::path temp_;  // the file being written, empty between runs
     LocalTimeSource now_;
     std::ofstream out_;
     double unitCode_ = 0;

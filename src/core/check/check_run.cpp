@@ -37,6 +37,7 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
     CheckRunResult result;
     if (Ask(progress, 0, total) == RunControl::Stop) {
         result.stopped = true;
+        report.EndInterrupted();
         return result;
     }
 
@@ -74,6 +75,7 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                 batch->commit();
                 result.stopped = true;
                 result.errorItems = report.ErrorItemCount();
+                report.EndInterrupted();
                 return result;
             }
         }
@@ -81,6 +83,10 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
         // The records checked before the failure keep their new states.
         try {
             batch->commit();
+        } catch (...) {
+        }
+        try {
+            report.EndInterrupted();
         } catch (...) {
         }
         throw;

@@ -1,12 +1,16 @@
 #include "common/file_io.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 namespace tallwick {
@@ -19,18 +23,59 @@ std::vector<unsigned char> ReadWholeFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-fs::path SiblingTempPath(const fs::path& near) {
-    std::string pattern =
-        (near.parent_path() / ("." + near.filename().string() + ".XXXXXX")).string();
+namespace {
+
+// mkstemp creates the file with mode 0600 whatever the umask.
+fs::path CreateUniqueFile(const fs::path& near) {
+    std::string pattern = (near.parent_path() / (kTempFilePrefix + std::to_string(getpid()) + "-" +
+                                                 near.filename().string() + ".XXXXXX"))
+                              .string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0) throw std::system_error(errno, std::generic_category(), "cannot create " + pattern);
     close(fd);
-    fs::remove(pattern);
     return pattern;
 }
 
+// The process id in a temporary file's name; nothing for any other name.
+std::optional<pid_t> OwnerOf(const std::string& name) {
+    const std::string_view prefix = kTempFilePrefix;
+    if (!name.starts_with(prefix)) return std::nullopt;
+    const char* first = name.data() + prefix.size();
+    const char* last = name.data() + name.size();
+    pid_t pid = 0;
+    const auto parsed = std::from_chars(first, last, pid);
+    if (parsed.ec != std::errc() || parsed.ptr == first || parsed.ptr == last ||
+        *parsed.ptr != '-' || pid <= 0)
+        return std::nullopt;
+    return pid;
+}
+
+}  // namespace
+
+fs::path SiblingTempPath(const fs::path& near) {
+    const fs::path path = CreateUniqueFile(near);
+    fs::remove(path);
+    return path;
+}
+
+fs::path CreatePrivateTempFile(const fs::path& near) {
+    return CreateUniqueFile(near);
+}
+
+void RemoveStaleTempFiles(const fs::path& folder) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const auto owner = OwnerOf(entry->path().filename().string());
+        // EPERM means the process lives under another user; only ESRCH proves it has gone.
+        if (!owner || *owner == getpid() || kill(*owner, 0) == 0 || errno != ESRCH) continue;
+        std::error_code ignored;
+        fs::remove(entry->path(), ignored);
+    }
+}
+
 void WriteFileAtomically(const fs::path& target, const std::vector<unsigned char>& bytes) {
-    const fs::path temp = SiblingTempPath(target);
+    const fs::path temp = CreatePrivateTempFile(target);
     try {
         {
             std::ofstream out(temp, std::ios::binary | std::ios::trunc);

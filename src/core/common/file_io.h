@@ -12,7 +12,19 @@ std::vector<unsigned char> ReadWholeFile(const std::filesystem::path& path);
 void WriteFileAtomically(const std::filesystem::path& target,
                          const std::vector<unsigned char>& bytes);
 
+// Every temporary file of the program is named ".tallwick-<process id>-<name>.XXXXXX", so that a
+// later start can tell the leftovers of a killed run from the files of a program still running.
+inline constexpr const char* kTempFilePrefix = ".tallwick-";
+
 // A unique, not yet existing name in the folder of `near`, for a file that will be renamed over it.
 std::filesystem::path SiblingTempPath(const std::filesystem::path& near);
+
+// Like SiblingTempPath, but the file is created, empty and readable by its owner only, so that
+// plain data written into it is never readable by others, not even for a moment.
+std::filesystem::path CreatePrivateTempFile(const std::filesystem::path& near);
+
+// Removes the temporary files in `folder` (and their SQLite journals) whose process has ended.
+// Files of running programs and every other file stay; errors are ignored.
+void RemoveStaleTempFiles(const std::filesystem::path& folder);
 
 }  // namespace tallwick

@@ -33,7 +33,7 @@ std::string BackupDatabase(SQLite::Database& working, const fs::path& target,
                            const ExchangeProgress& progress) {
     fs::path temp;
     try {
-        temp = SiblingTempPath(target);
+        temp = CreatePrivateTempFile(target);
         CopyPages(working, temp, progress);
         fs::rename(temp, target);
     } catch (const std::exception& error) {

@@ -261,9 +261,11 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     }
     auto plain = PlainContent(std::move(bytes));
     if (!plain) throw UserError(messages::kFileFormat);
-    const fs::path copy = programFolder / kWorkingCopyName;
-    RemoveQuietly(copy);
+    // A name of its own, so that neither a second import nor a chosen file of the same name is
+    // ever overwritten or removed.
+    fs::path copy;
     try {
+        copy = SiblingTempPath(programFolder / kWorkingCopyName);
         WriteFileAtomically(copy, *plain);
     } catch (const std::exception& error) {
         throw UserError(std::string("运行中发生错误：") + ErrorText(error) +

@@ -11,7 +11,8 @@
 
 namespace tallwick::exchange {
 
-// Name of the working copy of a masked or protected file, in the program folder.
+// The working copy of a masked or protected file is a private temporary file in the program
+// folder whose unique name ends in this one.
 inline constexpr const char* kWorkingCopyName = "temp.dat";
 
 // A data file that was opened and checked and waits for the user's confirmation. It owns the

@@ -216,13 +216,16 @@ NetworkReportResult WriteNetworkReportText(SQLite::Database& db, const fs::path&
 NetworkReportResult ExportNetworkReport(SQLite::Database& db, const NetworkReportPaths& paths,
                                         const NetworkReportProgress& progress) {
     CheckNetworkReportGate(db);
-    FileRemover plain(paths.plainTemp);
-    const auto result = WriteNetworkReportText(db, paths.plainTemp, progress);
+    // The plain text goes into a private file of its own beside the named one, so that a file
+    // of the user's that bears the name is neither overwritten nor removed.
+    const fs::path plainText = CreatePrivateTempFile(paths.plainTemp);
+    FileRemover plain(plainText);
+    const auto result = WriteNetworkReportText(db, plainText, progress);
     if (result.stopped) return result;
 
     const fs::path encrypted = SiblingTempPath(paths.target);
     FileRemover partial(encrypted);
-    cipher::EncryptFileWithTextKey(paths.plainTemp, encrypted, NetworkReportKey());
+    cipher::EncryptFileWithTextKey(plainText, encrypted, NetworkReportKey());
     fs::rename(encrypted, paths.target);
     partial.Keep();
     return result;

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 void CompactDatabase(const fs::path& path) {
     fs::path temp;
     try {
-        temp = SiblingTempPath(path.parent_path() / ("~SM" + path.filename().string()));
+        temp = CreatePrivateTempFile(path.parent_path() / ("~SM" + path.filename().string()));
         {
             auto db = OpenExistingSqlite(path);
             SQLite::Statement vacuum(*db, "VACUUM INTO ?");

@@ -1,5 +1,7 @@
 #include "store/database.h"
 
+#include "store/statement_stop.h"
+
 #include <sqlite3.h>
 
 #include <array>
@@ -31,12 +33,20 @@ void SqlInt(sqlite3_context* context, int, sqlite3_value** args) {
     }
 }
 
+// Asked by the engine every kStopCheckSteps virtual machine steps; non-zero ends the statement.
+int AnswerStopRequest(void*) {
+    return StatementStopRequested() ? 1 : 0;
+}
+
+constexpr int kStopCheckSteps = 1000;
+
 }  // namespace
 
 std::unique_ptr<SQLite::Database> OpenSqlite(const std::filesystem::path& path, int flags) {
     auto db = std::make_unique<SQLite::Database>(path.string(), flags, 5000);
     db->exec("PRAGMA foreign_keys = ON");
     db->createFunction("int", 1, true, nullptr, &SqlInt);
+    sqlite3_progress_handler(db->getHandle(), kStopCheckSteps, &AnswerStopRequest, nullptr);
     return db;
 }
 

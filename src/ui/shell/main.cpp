@@ -5,7 +5,10 @@
 #include "shell/wheel_to_keys.h"
 #include "widgets/message_box.h"
 
+#include "check/check_report.h"
+#include "common/file_io.h"
 #include "common/user_error.h"
+#include "store/data_folder_lock.h"
 #include "store/program_folder.h"
 
 #include <QApplication>
@@ -40,9 +43,14 @@ int main(int argc, char** argv) {
 
     tallwick::ui::Registry registry;
     try {
-        auto startup =
-            tallwick::ui::RunStartup(registry, tallwick::ResolveProgramFolder(requested),
-                                     [](const QString& text) { tallwick::ui::ShowMessage(text); });
+        const auto folder = tallwick::ResolveProgramFolder(requested);
+        // The window may change the working database at any moment and keeps it open, so it
+        // holds the data folder for as long as it runs.
+        const auto lock = tallwick::DataFolderLock::Acquire(folder);
+        tallwick::RemoveStaleTempFiles(folder);
+        tallwick::RemoveStaleTempFiles(tallwick::check::TemporaryFolder());
+        auto startup = tallwick::ui::RunStartup(
+            registry, folder, [](const QString& text) { tallwick::ui::ShowMessage(text); });
         tallwick::ui::MainWindow window(std::move(startup), registry);
         tallwick::ui::AboutDialog splash(true, window.MarkAllCleanCallback());
         splash.exec();
