@@ -122,7 +122,7 @@ class AnnualReportTest : public ::testing::Test {
         return ReadCells(output);
     }
 
-    test::DeliveredDatabaseCopy copy;
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};  // distinct values in every field
     SQLite::Database& db = copy.Db();
     std::filesystem::path templatePath =
         test::DeliveredDatabasePath().parent_path() / kAnnualReportTemplateName;

@@ -25,10 +25,21 @@ std::vector<unsigned char> ReadWholeFile(const fs::path& path) {
 
 namespace {
 
+// The target's name only says what the file is for; cut on a character boundary so that the
+// temporary name stays within the 255 bytes of a file name whatever the target is called.
+std::string NameHint(std::string name) {
+    constexpr std::size_t kMaxHint = 200;
+    if (name.size() <= kMaxHint) return name;
+    std::size_t end = kMaxHint;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    name.resize(end);
+    return name;
+}
+
 // mkstemp creates the file with mode 0600 whatever the umask.
 fs::path CreateUniqueFile(const fs::path& near) {
     std::string pattern = (near.parent_path() / (kTempFilePrefix + std::to_string(getpid()) + "-" +
-                                                 near.filename().string() + ".XXXXXX"))
+                                                 NameHint(near.filename().string()) + ".XXXXXX"))
                               .string();
     const int fd = mkstemp(pattern.data());
     if (fd < 0) throw std::system_error(errno, std::generic_category(), "cannot create " + pattern);
