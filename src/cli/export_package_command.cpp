@@ -20,13 +20,6 @@ namespace {
 
 constexpr const char* kUsage = "usage: tallwick-cli export-package --provider NAME -o OUT.dat\n";
 
-// The data folder's template, else the one delivered beside the program.
-fs::path TemplatePath(const fs::path& programFolder) {
-    const fs::path own = programFolder / exchange::kPackageTemplateName;
-    if (fs::exists(own)) return own;
-    return ExecutableFolder() / exchange::kPackageTemplateName;
-}
-
 }  // namespace
 
 int RunExportPackage(const CommandContext& context) {
@@ -54,7 +47,7 @@ int RunExportPackage(const CommandContext& context) {
 
     TerminalProgress bar(context.err, context.progressOnTerminal);
     const auto result = exchange::ExportPackage(
-        connection.Db(), TemplatePath(context.programFolder),
+        connection.Db(), exchange::PackageTemplatePath(context.programFolder),
         exchange::WithPackageExtension(output), *provider,
         [&](std::uint64_t done, std::uint64_t total) { bar.Update(done, total); });
     bar.Finish();

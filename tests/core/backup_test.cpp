@@ -1,5 +1,6 @@
 // Backups through SQLite's online backup while the working connection stays open.
 #include "exchange/backup.h"
+#include "exchange/group_transfer.h"
 
 #include "common/file_io.h"
 #include "common/user_error.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 namespace tallwick::exchange {
 namespace {
@@ -71,6 +73,34 @@ TEST(Backup, AFailureIsReportedAndLeavesNoFile) {
         EXPECT_TRUE(std::string(error.what()).starts_with("运行中发生错误：")) << error.what();
     }
     EXPECT_FALSE(fs::exists(target.parent_path()));
+}
+
+// The backup and the group export written over the open working database itself, under its own
+// name or through a link, are refused before anything is written.
+TEST(Backup, ACopyOntoTheWorkingDatabaseItselfIsRefused) {
+    test::DeliveredDatabaseCopy copy;
+    test::AddRecord(copy.Db(), 100000000001.0, "工会");
+    const fs::path working = copy.Db().getFilename();
+    const fs::path link = copy.Folder() / "link.mdb";
+    fs::create_symlink(working, link);
+    const auto before = ReadWholeFile(working);
+    const std::function<std::string(const fs::path&)> copies[] = {
+        [&](const fs::path& target) { return BackupDatabase(copy.Db(), target); },
+        [&](const fs::path& target) { return ExportTables(working, kGroupTables, target); },
+    };
+    for (const auto& copyTo : copies) {
+        for (const fs::path& target : {working, link, copy.Folder() / "." / working.filename()}) {
+            try {
+                copyTo(target);
+                ADD_FAILURE() << "copied onto " << target;
+            } catch (const UserError& error) {
+                EXPECT_STREQ(error.what(), "不能导出到正在使用的数据库文件本身，请另选一个文件。");
+            }
+        }
+    }
+    EXPECT_EQ(ReadWholeFile(working), before);
+    EXPECT_EQ(copy.Db().execAndGet("SELECT count(*) FROM dt_data").getInt(), 1);
+    EXPECT_EQ(BackupDatabase(copy.Db(), copy.Folder() / "other.mdb"), "备份成功");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "exchange_test_data.h"
 #include "store/database.h"
 #include "store/password.h"
+#include "store/program_folder.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +192,15 @@ TEST(PackageNames, SuggestedNameAndDialogExtensions) {
     }
     EXPECT_EQ(TrimBlanks("  a b  "), "a b");
     EXPECT_EQ(TrimBlanks("   "), "");
+}
+
+// A data folder given by --data-dir or the environment has no template of its own as a rule: the
+// one beside the program serves, unless the folder brings its own.
+TEST(PackageTemplate, TheDataFoldersOwnTemplateElseTheDeliveredOne) {
+    test::TempFolder folder;
+    EXPECT_EQ(PackageTemplatePath(folder.Path()), ExecutableFolder() / kPackageTemplateName);
+    WriteFileAtomically(folder.Path() / kPackageTemplateName, {'x'});
+    EXPECT_EQ(PackageTemplatePath(folder.Path()), folder.Path() / kPackageTemplateName);
 }
 
 }  // namespace

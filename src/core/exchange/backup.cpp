@@ -31,6 +31,7 @@ void CopyPages(SQLite::Database& working, const fs::path& target,
 
 std::string BackupDatabase(SQLite::Database& working, const fs::path& target,
                            const ExchangeProgress& progress) {
+    RefuseCopyOntoItself(working.getFilename(), target);
     fs::path temp;
     try {
         temp = CreatePrivateTempFile(target);

@@ -26,6 +26,10 @@ inline constexpr const char* kImportOwnDatabase =
     "您选择的文件是系统正在使用的数据库文件，不能导入，请选择其它文件。";
 inline constexpr const char* kConflictReportName = "数据导入编号冲突.txt";
 inline constexpr const char* kBackupDone = "备份成功";
+// A copy written over the working database would replace the open file under the program, and
+// every later change would be lost.
+inline constexpr const char* kTargetIsWorkingDatabase =
+    "不能导出到正在使用的数据库文件本身，请另选一个文件。";
 inline constexpr const char* kGroupImportDone = "数据分组导入操作完成！";
 
 }  // namespace tallwick::exchange::messages

@@ -89,6 +89,7 @@ void ResolveForeignKeys(SQLite::Database& db, const std::vector<std::string>& im
 
 std::string ExportTables(const fs::path& sourceDatabase, const std::vector<std::string>& tables,
                          const fs::path& target, const ExchangeProgress& progress) {
+    RefuseCopyOntoItself(sourceDatabase, target);
     fs::path temp;
     try {
         {

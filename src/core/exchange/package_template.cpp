@@ -6,6 +6,7 @@
 #include "exchange/exchange_messages.h"
 #include "store/database.h"
 #include "store/password.h"
+#include "store/program_folder.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -48,6 +49,12 @@ void BuildPackageTemplate(const fs::path& surveyDatabase, const fs::path& target
         db->exec("PRAGMA main.user_version = " + std::to_string(version));
     }
     cipher::SealFile(plain.path, target, DerivePassword());
+}
+
+std::filesystem::path PackageTemplatePath(const std::filesystem::path& dataFolder) {
+    const std::filesystem::path own = dataFolder / kPackageTemplateName;
+    if (std::filesystem::exists(own)) return own;
+    return ExecutableFolder() / kPackageTemplateName;
 }
 
 }  // namespace tallwick::exchange

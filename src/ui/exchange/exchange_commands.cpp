@@ -65,7 +65,7 @@ void ExportOfflinePackage(const ExchangeContext& context) {
             QStringLiteral(".dat"));
         if (target.isEmpty()) return;
         const auto result = exchange::ExportPackage(
-            *context.db, context.programFolder / exchange::kPackageTemplateName, Path(target),
+            *context.db, exchange::PackageTemplatePath(context.programFolder), Path(target),
             provider.toStdString(), ProgressOf(nullptr));
         ShowMessage(Q(result.message), context.parent);
     });
