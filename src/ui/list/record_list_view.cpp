@@ -115,9 +115,21 @@ void RecordListView::SetListShown(bool shown) {
     viewport()->update();
 }
 
+void RecordListView::keyPressEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) pressedKey_ = event->key();
+    QTableView::keyPressEvent(event);
+}
+
+void RecordListView::focusOutEvent(QFocusEvent* event) {
+    pressedKey_ = 0;
+    QTableView::focusOutEvent(event);
+}
+
 void RecordListView::keyReleaseEvent(QKeyEvent* event) {
     // A held key repeats its press but is released once: one action per keystroke.
-    if (!event->isAutoRepeat()) {
+    const bool pressedHere = pressedKey_ == event->key();
+    if (!event->isAutoRepeat()) pressedKey_ = 0;
+    if (!event->isAutoRepeat() && pressedHere) {
         switch (event->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:

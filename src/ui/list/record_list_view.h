@@ -43,11 +43,17 @@ class RecordListView : public QTableView {
     void deleteRequested();
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The key whose press the list received: a release alone (the Enter that closed a message box
+    // or a file dialog over the list) is no keystroke of the list's.
+    int pressedKey_ = 0;
+
     void TrackMarks(const QItemSelection& selected, const QItemSelection& deselected);
     void ApplyCatalogueLayout();
     void RestoreLayout();

@@ -123,7 +123,7 @@ class MainWindowTest : public QObject {
             dialogOpened = dialog != nullptr;
             if (dialog) dialog->reject();
         });
-        QTest::keyRelease(&window->List(), Qt::Key_Delete);
+        QTest::keyClick(&window->List(), Qt::Key_Delete);
         QVERIFY(dialogOpened);
     }
 
