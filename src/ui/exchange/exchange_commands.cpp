@@ -42,6 +42,23 @@ void Guarded(QWidget* parent, const std::function<void()>& work) {
     }
 }
 
+// Shows the shared progress window for the run of an operation and hides it on every path.
+class ShownWhileRunning {
+  public:
+    explicit ShownWhileRunning(TProgressBarForm* window) : window_(window) {
+        if (window_) window_->show();
+    }
+    ~ShownWhileRunning() { Hide(); }
+    ShownWhileRunning(const ShownWhileRunning&) = delete;
+    ShownWhileRunning& operator=(const ShownWhileRunning&) = delete;
+    void Hide() const {
+        if (window_) window_->hide();
+    }
+
+  private:
+    TProgressBarForm* window_;
+};
+
 }  // namespace
 
 void ExportOfflinePackage(const ExchangeContext& context) {
@@ -64,9 +81,11 @@ void ExportOfflinePackage(const ExchangeContext& context) {
             Q(exchange::SuggestedPackageName(provider.toStdString(), CurrentLocalTime())),
             QStringLiteral(".dat"));
         if (target.isEmpty()) return;
+        const ShownWhileRunning shown(context.progress);
         const auto result = exchange::ExportPackage(
             *context.db, exchange::PackageTemplatePath(context.programFolder), Path(target),
-            provider.toStdString(), ProgressOf(nullptr));
+            provider.toStdString(), ProgressOf(context.progress));
+        shown.Hide();
         ShowMessage(Q(result.message), context.parent);
     });
 }
@@ -115,14 +134,20 @@ void ImportDataFileCommand(const ExchangeContext& context) {
                             QStringLiteral("数据加密文件(*.dat);;数据备份文件(*.mdb)"));
         if (chosen.trimmed().isEmpty()) return;
         const auto confirm = [&](const std::string& question) {
+            // The question goes before the progress window, which stays on top while shown.
+            if (context.progress) context.progress->hide();
             QMessageBox box(QMessageBox::Warning, QStringLiteral("提示："), Q(question),
                             QMessageBox::Yes | QMessageBox::No, context.parent);
             box.setDefaultButton(QMessageBox::No);
-            return box.exec() == QMessageBox::Yes;
+            const bool yes = box.exec() == QMessageBox::Yes;
+            if (yes && context.progress) context.progress->show();
+            return yes;
         };
-        const auto result =
-            exchange::ImportDataFile(*context.db, Path(chosen), context.programFolder,
-                                     check::TemporaryFolder(), confirm, ProgressOf(nullptr));
+        const ShownWhileRunning shown(context.progress);
+        const auto result = exchange::ImportDataFile(
+            *context.db, Path(chosen), context.programFolder, check::TemporaryFolder(), confirm,
+            ProgressOf(context.progress));
+        shown.Hide();
         if (!result) return;
         if (result->conflictReport)
             OpenFileInViewer(Q(result->conflictReport->string()), context.parent);

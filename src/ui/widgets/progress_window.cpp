@@ -64,6 +64,9 @@ class TProgressBarForm::Spinner : public QWidget {
 TProgressBarForm::TProgressBarForm(QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    // While an operation runs nothing else that reads or changes the records may start: the
+    // operation keeps the windows painted, and this window takes every click meanwhile.
+    setWindowModality(Qt::ApplicationModal);
     bar_ = new QProgressBar;
     bar_->setObjectName(QStringLiteral("progressBar"));
     bar_->setFixedWidth(400);

@@ -22,7 +22,8 @@ struct ProgressLines {
 ProgressLines ProgressTexts(int ticks, int done, int total);
 
 // TProgressBarForm: the shared progress window of long operations. Created once and reused; the
-// caller shows it (not modally), sets the caption, and hides it at the end.
+// caller shows it, sets the caption, and hides it at the end. While shown it is modal to the
+// whole program, so that no second action starts under the running one.
 class TProgressBarForm : public QWidget {
     Q_OBJECT
   public:

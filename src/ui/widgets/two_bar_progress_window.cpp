@@ -38,6 +38,7 @@ void Inc(QProgressBar* bar) {
 TProgressBar2LineForm::TProgressBar2LineForm(QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowModality(Qt::ApplicationModal);  // as the one-bar window: one operation at a time
     setWindowTitle(QStringLiteral("操作进度指示"));
     first_ = NewBar(QStringLiteral("firstBar"));
     second_ = NewBar(QStringLiteral("secondBar"));

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <functional>
@@ -47,6 +48,30 @@ class SharedDialogsTest : public QObject {
 
   private slots:
     void initTestCase() { QApplication::setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 10)); }
+
+    // While a progress window shows, no other window takes a click: no second action starts
+    // under a running one.
+    void progressWindowsTakeEveryClickWhileShown() {
+        QWidget owner;
+        auto* button = new QPushButton(QStringLiteral("删除"), &owner);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        QSignalSpy clicks(button, &QPushButton::clicked);
+        TProgressBarForm one(&owner);
+        TProgressBar2LineForm two(&owner);
+        for (QWidget* progress : std::initializer_list<QWidget*>{&one, &two}) {
+            progress->show();
+            QVERIFY(QTest::qWaitForWindowExposed(progress));
+            // Through the window system, as a user's click arrives.
+            const QPoint at = button->mapTo(&owner, button->rect().center());
+            QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, at);
+            QCOMPARE(clicks.count(), 0);
+            progress->hide();
+            QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, at);
+            QCOMPARE(clicks.count(), 1);
+            clicks.clear();
+        }
+    }
 
     // A produced file that no viewer can show is at least named with its full path.
     void aFileNoViewerCanOpenIsNamedWithItsPath() {
