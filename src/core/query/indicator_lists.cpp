@@ -13,12 +13,14 @@ std::vector<SheetEntry> ReadIndicatorSheets(SQLite::Database& db) {
     return sheets;
 }
 
-std::vector<std::string> ReadSheetIndicators(SQLite::Database& db, int sheetId) {
-    std::vector<std::string> fields;
-    SQLite::Statement query(
-        db, "SELECT codename FROM view_datasearch WHERE PageID = ? ORDER BY sequence");
+std::vector<IndicatorEntry> ReadSheetIndicators(SQLite::Database& db, int sheetId) {
+    std::vector<IndicatorEntry> fields;
+    SQLite::Statement query(db,
+                            "SELECT codename, ifnull(Hint, '') FROM view_datasearch WHERE PageID = "
+                            "? ORDER BY sequence");
     query.bind(1, sheetId);
-    while (query.executeStep()) fields.push_back(query.getColumn(0).getString());
+    while (query.executeStep())
+        fields.push_back({query.getColumn(0).getString(), query.getColumn(1).getString()});
     return fields;
 }
 

@@ -16,7 +16,13 @@ struct SheetEntry {
 // The survey sheets of ct_sheetName with CodeID 0 or more, in the table's order.
 std::vector<SheetEntry> ReadIndicatorSheets(SQLite::Database& db);
 
-// The stored field names of one sheet's indicators, in catalogue order.
-std::vector<std::string> ReadSheetIndicators(SQLite::Database& db, int sheetId);
+// One indicator: its stored field name and the question it answers.
+struct IndicatorEntry {
+    std::string code;
+    std::string question;
+};
+
+// The indicators of one sheet, in catalogue order.
+std::vector<IndicatorEntry> ReadSheetIndicators(SQLite::Database& db, int sheetId);
 
 }  // namespace tallwick::query

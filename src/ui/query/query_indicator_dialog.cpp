@@ -94,13 +94,21 @@ IndicatorPickerDialog::IndicatorPickerDialog(SQLite::Database& db, QWidget* pare
 }
 
 void IndicatorPickerDialog::FillIndicators(int sheetId) {
-    FillList(indicators_, query::ReadSheetIndicators(db_, sheetId));
+    // Each code with its question ("z001 本级工会专职工会干部"): a bare code says little.
+    const auto entries = query::ReadSheetIndicators(db_, sheetId);
+    std::vector<std::string> texts;
+    for (const query::IndicatorEntry& entry : entries)
+        texts.push_back(entry.question.empty() ? entry.code : entry.code + " " + entry.question);
+    FillList(indicators_, texts);
+    for (int row = 0; row < indicators_->rowCount(); ++row)
+        indicators_->item(row, 0)->setData(
+            Qt::UserRole, QString::fromStdString(entries[static_cast<std::size_t>(row)].code));
 }
 
 void IndicatorPickerDialog::Choose() {
     const QTableWidgetItem* item = indicators_->item(indicators_->currentRow(), 0);
     if (item == nullptr) return;
-    result_ = item->text().trimmed();
+    result_ = item->data(Qt::UserRole).toString().trimmed();
     accept();
 }
 
