@@ -7,6 +7,9 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QHash>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -18,6 +21,16 @@
 #include <set>
 
 using namespace tallwick::ui;
+
+namespace {
+
+// Indentation, the "of which" prefix and the width of brackets differ between print and screen.
+QString Plain(QString text) {
+    text.remove(QChar(0x3000)).remove(QStringLiteral("其中："));
+    return text.replace('(', QStringLiteral("（")).replace(')', QStringLiteral("）"));
+}
+
+}  // namespace
 
 class EntryPartsTest : public QObject {
     Q_OBJECT
@@ -48,6 +61,37 @@ class EntryPartsTest : public QObject {
                          qPrintable(w->objectName()));
             }
         }
+    }
+
+    // The printed form's item texts are the questionnaire's own headings; a label may drop only
+    // the "of which" prefix of a sub-question.
+    void labelsReadAsTheQuestionnairesHeadings() {
+        QFile items(QStringLiteral(TALLWICK_DATA_SOURCES "/print/items.tsv"));
+        QVERIFY(items.open(QIODevice::ReadOnly | QIODevice::Text));
+        QHash<QString, QString> heading;
+        while (!items.atEnd()) {
+            const QStringList cells = QString::fromUtf8(items.readLine()).trimmed().split('\t');
+            if (cells.size() >= 2) heading[cells[0]] = cells[1];
+        }
+        QWidget parent;
+        BuildEntryForm(&parent);
+        QStringList differing;
+        int compared = 0;
+        for (QLabel* label : parent.findChildren<QLabel*>()) {
+            if (label->buddy() == nullptr) continue;
+            const QString field = label->buddy()->objectName();
+            // Skipped: the cover, sub-questions under a group heading, and j022, which the
+            // printed form leaves to the line above it.
+            if (!heading.contains(field) || field.startsWith('c') || field == "j022") continue;
+            if (label->indent() > 0) continue;
+            QString text = label->text();
+            if (text.endsWith(QStringLiteral("）")))  // the unit
+                text.chop(text.size() - text.lastIndexOf(QStringLiteral("（")));
+            ++compared;
+            if (Plain(text) != Plain(heading[field])) differing << field + ": " + text;
+        }
+        QVERIFY(compared > 80);
+        QVERIFY2(differing.isEmpty(), qPrintable(differing.join('\n')));
     }
 
     void formLimits() {
