@@ -26,9 +26,14 @@ FieldDataArray ReadListColumns(SQLite::Database& db) {
 }
 
 std::vector<ChooserField> ReadChooserFields(SQLite::Database& db) {
-    SQLite::Statement query(db,
-                            "SELECT id, FieldName, Hint, PageID, SheetName, visible "
-                            "FROM view_FieldList WHERE PageID >= 0 ORDER BY PageID, sequence");
+    // The record state is a list column without a form page; it joins the cover's boxes, else
+    // a save (which hides every row first) would hide it for good.
+    SQLite::Statement query(
+        db,
+        "SELECT id, FieldName, Hint, max(PageID, 0) AS page, SheetName, visible "
+        "FROM view_FieldList "
+        "WHERE PageID >= 0 OR lower(FieldName) = 'recordstate' "
+        "ORDER BY page, sequence");
     std::vector<ChooserField> fields;
     while (query.executeStep()) {
         ChooserField field;

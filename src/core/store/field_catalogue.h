@@ -24,7 +24,8 @@ using FieldDataArray = std::vector<FieldData>;
 // Every catalogue row in sequence order.
 FieldDataArray ReadListColumns(SQLite::Database& db);
 
-// One entry of the column chooser: a catalogue row with a page of its own (PageID >= 0).
+// One entry of the column chooser: a catalogue row with a page of its own (PageID >= 0), and the
+// record state, which shows with the cover.
 struct ChooserField {
     std::int64_t id = 0;
     std::string fieldName;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <unordered_map>
 
 namespace tallwick::ui {
 
@@ -26,9 +27,25 @@ RecordListModel::Rows RecordListModel::ReadRows(const FieldDataArray& fields,
 }
 
 void RecordListModel::Reload() {
+    Rebuild(false);
+}
+
+void RecordListModel::ReloadKeepingOrder() {
+    Rebuild(true);
+}
+
+void RecordListModel::Rebuild(bool keepOrder) {
     FieldDataArray fields = ReadListColumns(database_());
     if (fields.empty()) fields = fields_;  // a catalogue without rows leaves the columns alone
     Rows rows = ReadRows(fields);
+    std::vector<double> shownOrder;
+    if (keepOrder) {
+        shownOrder.reserve(order_.size());
+        for (int row = 0; row < RowCount(); ++row) shownOrder.push_back(CodeAt(row));
+    }
+    const int column = sortColumn_;
+    const Qt::SortOrder order = sortOrder_;
+    const ListSortState state = sortState_;
 
     beginResetModel();
     fields_ = std::move(fields);
@@ -42,9 +59,46 @@ void RecordListModel::Reload() {
     rows_ = std::move(rows);
     sortState_.Reset();
     sortColumn_ = -1;
-    SetOrder(SortedOrder(-1, Qt::AscendingOrder));
+    sortOrder_ = Qt::AscendingOrder;
+    if (keepOrder && column >= 0 && column < columnCount() && rows_.columnOf[column] >= 0) {
+        // The sorted column is still read: sorted by it as before, with its mark.
+        sortColumn_ = column;
+        sortOrder_ = order;
+        sortState_ = state;
+        sortState_.markedColumn = column;
+        titles_[column] += order == Qt::AscendingOrder ? kAscendingMark : kDescendingMark;
+        titleColours_[column] = kSortedTitleColour;
+        SetOrder(SortedOrder(column, order));
+    } else if (keepOrder) {
+        SetOrder(OrderOfCodes(shownOrder));
+    } else {
+        SetOrder(SortedOrder(-1, Qt::AscendingOrder));
+    }
     endResetModel();
     emit columnsRebuilt();
+}
+
+std::vector<int> RecordListModel::OrderOfCodes(const std::vector<double>& codes) const {
+    // Rows in the order of `codes`, rows not among them after them in the order they were read.
+    const int records = rows_.table.RowCount();
+    std::unordered_map<double, int> recordOfCode;
+    recordOfCode.reserve(static_cast<size_t>(records));
+    for (int record = 0; record < records; ++record) {
+        recordOfCode.emplace(rows_.table.NumberAt(record, 0), record);
+    }
+    std::vector<char> placed(static_cast<size_t>(records), 0);
+    std::vector<int> order;
+    order.reserve(static_cast<size_t>(records));
+    for (const double code : codes) {
+        const auto found = recordOfCode.find(code);
+        if (found == recordOfCode.end() || placed[found->second]) continue;
+        placed[found->second] = 1;
+        order.push_back(found->second);
+    }
+    for (int record = 0; record < records; ++record) {
+        if (!placed[record]) order.push_back(record);
+    }
+    return order;
 }
 
 void RecordListModel::Requery() {

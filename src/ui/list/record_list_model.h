@@ -33,6 +33,9 @@ class RecordListModel : public QAbstractTableModel {
     // BuildListColumns: columns anew from the catalogue, sort state ascending without a mark,
     // rows re-read. On a failure the list keeps what it had and the error propagates.
     void Reload();
+    // Reload for a change of the shown columns: the rows keep their order, and the sort mark
+    // stays on its column while that column is shown.
+    void ReloadKeepingOrder();
     // Re-reads the rows with the same columns and in the current sort order.
     void Requery();
     // Re-reads the one row of a stored record in place, keeping the order; false when the list
@@ -77,6 +80,8 @@ class RecordListModel : public QAbstractTableModel {
     };
 
     Rows ReadRows(const FieldDataArray& fields, std::optional<double> onlyCode = std::nullopt);
+    void Rebuild(bool keepOrder);
+    std::vector<int> OrderOfCodes(const std::vector<double>& codes) const;
     std::vector<int> SortedOrder(int column, Qt::SortOrder order) const;
     void SetOrder(std::vector<int> order);
 

@@ -83,6 +83,46 @@ int RecordListView::RequeryKeepingRow() {
     return row;
 }
 
+int RecordListView::RequeryKeepingRecord() {
+    const int row = CurrentRow();
+    if (row < 0) return RequeryKeepingRow();
+    const double code = model_->CodeAt(row);
+    model_->Requery();
+    if (ReturnToCode(code)) return CurrentRow();
+    if (model_->RowCount() == 0) return -1;
+    GoToRow(std::clamp(row, 0, model_->RowCount() - 1));
+    return CurrentRow();
+}
+
+void RecordListView::RebuildColumnsKeepingPlace() {
+    const int row = CurrentRow();
+    const double current = row >= 0 ? model_->CodeAt(row) : 0;
+    std::vector<double> marked;
+    for (const int markedRow : MarkedRowsInMarkOrder()) marked.push_back(model_->CodeAt(markedRow));
+
+    model_->ReloadKeepingOrder();
+
+    if (row < 0 || !ReturnToCode(current) || marked.size() < 2) return;
+    selectionModel()->clearSelection();
+    for (const double code : marked) {  // in mark order, so the marks keep their order too
+        const int at = model_->RowOfCode(code);
+        if (at < 0) continue;
+        selectionModel()->select(model_->index(at, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    ShowRow(model_->RowOfCode(current));
+}
+
+void RecordListView::ShowRow(int row) {
+    if (row < 0 || row >= model_->RowCount()) return;
+    const int column = currentIndex().isValid() && !isColumnHidden(currentIndex().column())
+                           ? currentIndex().column()
+                           : FirstShownColumn();
+    const QModelIndex target = model_->index(row, column);
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+    scrollTo(target);
+}
+
 bool RecordListView::ReturnToCode(double code) {
     const int row = model_->RowOfCode(code);
     if (row < 0) return false;

@@ -28,8 +28,16 @@ class RecordListView : public QTableView {
     // Re-reads the list and returns to the same position, or to the last row when the list got
     // shorter than that. Returns the row now current, -1 on an empty list.
     int RequeryKeepingRow();
+    // Re-reads the list and stays on the same record (by its code) when it is still there, else
+    // on the same position: imports and check runs add and re-state records around it.
+    int RequeryKeepingRecord();
+    // BuildListColumns after the column chooser: the rows, their order, the current row and the
+    // marks stay as they were.
+    void RebuildColumnsKeepingPlace();
     // Makes the row of `code` current; false (and nothing moves) when no row has it.
     bool ReturnToCode(double code);
+    // Makes `row` current and scrolls to it without touching the marks.
+    void ShowRow(int row);
     void MoveToFirst();
     void GoToRow(int row);
 

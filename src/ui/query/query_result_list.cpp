@@ -151,7 +151,7 @@ void QueryResultList::DeleteSelected() {
     DeletableList rows{
         [this] { return model_->RowCount(); },    [this] { return grid_->MarkedRowsInMarkOrder(); },
         [this] { return grid_->CurrentRow(); },   [this](int row) { return model_->CodeAt(row); },
-        [this](int row) { grid_->GoToRow(row); }, [this] { grid_->RequeryKeepingRow(); }};
+        [this](int row) { grid_->ShowRow(row); }, [this] { grid_->RequeryKeepingRow(); }};
     try {
         DeleteSelectedRecords(rows, database_(), ask);
     } catch (const std::exception& error) {

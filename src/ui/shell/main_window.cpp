@@ -232,8 +232,8 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
 }
 
-void MainWindow::RefreshListKeepingRow() {
-    list_->RequeryKeepingRow();
+void MainWindow::RefreshListKeepingRecord() {
+    list_->RequeryKeepingRecord();
 }
 
 ExchangeContext MainWindow::Exchange() {
@@ -242,7 +242,7 @@ ExchangeContext MainWindow::Exchange() {
             Connection().CurrentDatabasePath().parent_path(),
             state_.databaseLabel,
             progress_,
-            [this] { RefreshListKeepingRow(); }};
+            [this] { RefreshListKeepingRecord(); }};
 }
 
 void MainWindow::AddRecords() {
@@ -257,11 +257,11 @@ void MainWindow::DeleteRecords() {
     DeletableList rows{
         [this] { return model_->RowCount(); },    [this] { return list_->MarkedRowsInMarkOrder(); },
         [this] { return list_->CurrentRow(); },   [this](int row) { return model_->CodeAt(row); },
-        [this](int row) { list_->GoToRow(row); }, [this] { list_->RequeryKeepingRow(); }};
+        [this](int row) { list_->ShowRow(row); }, [this] { list_->RequeryKeepingRow(); }};
     DeleteDialog dialog(
         Connection().Db(), std::move(rows),
         [this](const QString& text, int flags) { return AskQuestion(text, flags, this); },
-        [this] { RefreshListKeepingRow(); }, this);
+        [this] { RefreshListKeepingRecord(); }, this);
     dialog.exec();
 }
 
@@ -289,7 +289,7 @@ void MainWindow::EditOptions() {
 
 void MainWindow::ChooseColumns() {
     ColumnChooserDialog dialog(
-        Connection().Db(), [this] { model_->Reload(); }, {}, this);
+        Connection().Db(), [this] { list_->RebuildColumnsKeepingPlace(); }, {}, this);
     dialog.exec();
 }
 
@@ -310,7 +310,7 @@ std::optional<check::CheckScope> SelectionScope(RecordListModel& model, RecordLi
 void MainWindow::CheckRecords() {
     CheckDialog dialog(
         Connection().Db(), state_.databaseLabel.toStdString(),
-        [this] { return SelectionScope(*model_, *list_); }, [this] { RefreshListKeepingRow(); },
+        [this] { return SelectionScope(*model_, *list_); }, [this] { RefreshListKeepingRecord(); },
         this);
     dialog.exec();
 }
@@ -319,13 +319,13 @@ void MainWindow::CheckSelected() {
     const auto scope = SelectionScope(*model_, *list_);
     if (!scope) return;
     RunCheckAndReport(Connection().Db(), state_.databaseLabel.toStdString(), *scope, {}, this);
-    RefreshListKeepingRow();
+    RefreshListKeepingRecord();
 }
 
 void MainWindow::MarkAllRecordsClean() {
     Connection().Db().exec("update dt_data set RecordState=1");
     try {
-        RefreshListKeepingRow();
+        RefreshListKeepingRecord();
     } catch (...) {
         // The states are stored; the list shows them on its next re-read.
     }

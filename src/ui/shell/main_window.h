@@ -71,7 +71,7 @@ class MainWindow : public QMainWindow {
     void BuildListMenu();
     void WireActions();
     bool ListNotEmpty() const;
-    void RefreshListKeepingRow();
+    void RefreshListKeepingRecord();
     ExchangeContext Exchange();
     // Shows the query result list of a condition over the working database.
     void ShowQueryResults(const std::string& condition);

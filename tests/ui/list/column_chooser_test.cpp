@@ -66,19 +66,21 @@ class ColumnChooserTest : public QObject {
         for (int p = 0; p < pages->count(); ++p) QCOMPARE(pages->tabText(p), sheets[p]);
         QCOMPARE(pages->tabText(0), QStringLiteral("封面"));
 
-        // Every paged field once, RecordState (no page) not at all.
+        // Every paged field once, and RecordState (no page) after the cover's fields.
         const auto& boxes = dialog->Boxes();
-        QCOMPARE(int(boxes.size()), 249);
+        QCOMPARE(int(boxes.size()), 250);
         QCOMPARE(boxes.front().first->text(), QStringLiteral("c901--本级工会统计编码"));
         QVERIFY(boxes.front().first->isChecked());
-        QCOMPARE(boxes[7].first->text().left(6), QStringLiteral("z001--"));
-        QVERIFY(!boxes[7].first->isChecked());
+        QCOMPARE(boxes[7].first->text(), QStringLiteral("RecordState--数据状态"));
+        QVERIFY(boxes[7].first->isChecked());
+        QCOMPARE(boxes[8].first->text().left(6), QStringLiteral("z001--"));
+        QVERIFY(!boxes[8].first->isChecked());
 
-        // The cover's seven fields in two columns; the first survey field opens page 1.
-        const QRect expected[] = {{4, 6, 438, 35},    {442, 6, 438, 35}, {4, 36, 438, 35},
-                                  {442, 36, 438, 35}, {4, 66, 438, 35},  {442, 66, 438, 35},
-                                  {4, 96, 438, 35},   {4, 6, 438, 35}};
-        for (int k = 0; k < 8; ++k) QCOMPARE(boxes[k].first->geometry(), expected[k]);
+        // The cover's eight boxes in two columns; the first survey field opens page 1.
+        const QRect expected[] = {{4, 6, 438, 35},    {442, 6, 438, 35},  {4, 36, 438, 35},
+                                  {442, 36, 438, 35}, {4, 66, 438, 35},   {442, 66, 438, 35},
+                                  {4, 96, 438, 35},   {442, 96, 438, 35}, {4, 6, 438, 35}};
+        for (int k = 0; k < 9; ++k) QCOMPARE(boxes[k].first->geometry(), expected[k]);
         const auto pageOf = [&](QCheckBox* box) {
             for (int p = 0; p < pages->count(); ++p) {
                 if (static_cast<QScrollArea*>(pages->widget(p))->widget() == box->parentWidget()) {
@@ -87,8 +89,8 @@ class ColumnChooserTest : public QObject {
             }
             return -1;
         };
-        QCOMPARE(pageOf(boxes[6].first), 0);
-        QCOMPARE(pageOf(boxes[7].first), 1);
+        QCOMPARE(pageOf(boxes[7].first), 0);
+        QCOMPARE(pageOf(boxes[8].first), 1);
         QCOMPARE(pageOf(boxes.back().first), 13);
         // The longest page scrolls rather than cutting off its last boxes.
         QVERIFY(boxes.back().first->parentWidget()->height() >=
@@ -107,11 +109,26 @@ class ColumnChooserTest : public QObject {
 
         QCOMPARE(messages_, QStringList{QStringLiteral("保存成功")});
         QVERIFY(!dialog->SaveButton()->isEnabled());
-        QCOMPARE(VisibleCount(), 0);  // RecordState too, though it has no box
+        QCOMPARE(VisibleCount(), 0);
         for (int c = 0; c < model.columnCount(); ++c) {
             QVERIFY(model.IsColumnHidden(c));
             QVERIFY(view.isColumnHidden(c));
         }
+
+        // The record state column has a box of its own, so it can be shown again.
+        auto again = MakeDialog([&] { model.Reload(); });
+        QCheckBox* state = again->Boxes()[7].first;
+        QCOMPARE(state->text(), QStringLiteral("RecordState--数据状态"));
+        QVERIFY(!state->isChecked());
+        state->setChecked(true);
+        QTest::mouseClick(again->SaveButton(), Qt::LeftButton);
+        int shown = -1;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            if (!model.IsColumnHidden(c)) shown = c;
+        }
+        QVERIFY(shown >= 0);
+        QCOMPARE(model.Columns()[shown].fieldName, std::string("RecordState"));
+        QVERIFY(!view.isColumnHidden(shown));
     }
 
     void savingSetsTheCheckedFieldsAndClosingDropsChanges() {

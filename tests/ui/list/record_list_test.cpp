@@ -346,6 +346,66 @@ class RecordListTest : public QObject {
         QVERIFY(!view_->ReturnToCode(kFirstCode));
     }
 
+    void requeryKeepingRecordFollowsTheCode() {
+        Open(5);
+        view_->GoToRow(2);
+        const double current = model_->CodeAt(2);
+        Db().exec("INSERT INTO dt_data (c901) VALUES (100000000002), (100000000003)");
+        QCOMPARE(view_->RequeryKeepingRecord(), 4);
+        QCOMPARE(model_->CodeAt(view_->CurrentRow()), current);
+
+        DeleteRecord(current);  // gone: the same position, as a plain re-read
+        QCOMPARE(view_->RequeryKeepingRecord(), 4);
+        QCOMPARE(model_->CodeAt(4), kFirstCode + 21);
+    }
+
+    // The column chooser's save re-reads the list; the user's sort, current row and marks stay,
+    // whether the sorted column stays shown or not.
+    void newColumnsKeepTheOrderTheCurrentRowAndTheMarks() {
+        Open(6);
+        const int name = ColumnOf(*model_, "c902");
+        ClickTitle(name);  // descending by name, not code order
+        ClickRow(1);
+        ClickRow(4, Qt::ControlModifier);
+        ClickRow(2, Qt::ControlModifier);
+        const std::vector<double> order = Codes(*model_);
+        const auto markedCodes = [&] {
+            std::vector<double> codes;
+            for (const int row : view_->MarkedRowsInMarkOrder())
+                codes.push_back(model_->CodeAt(row));
+            return codes;
+        };
+        const std::vector<double> marks = markedCodes();
+        const double current = model_->CodeAt(view_->CurrentRow());
+        const QString title = Title(*model_, name);
+        QVERIFY(title.endsWith(kDescendingMark));
+
+        for (const char* hidden : {"c905", "c902"}) {
+            SQLite::Statement hide(Db(), "UPDATE DT_FieldList SET Visible = 0 WHERE FieldName = ?");
+            hide.bind(1, hidden);
+            hide.exec();
+            view_->RebuildColumnsKeepingPlace();
+            QVERIFY(view_->isColumnHidden(ColumnOf(*model_, hidden)));
+            QCOMPARE(Codes(*model_), order);
+            QCOMPARE(model_->CodeAt(view_->CurrentRow()), current);
+            QCOMPARE(markedCodes(), marks);
+        }
+        // Shown again, sorted by again, and kept sorted with its mark through the next save.
+        Db().exec("UPDATE DT_FieldList SET Visible = 1 WHERE FieldName = 'c902'");
+        view_->RebuildColumnsKeepingPlace();
+        QCOMPARE(Codes(*model_), order);
+        ClickTitle(name);
+        ClickTitle(name);
+        QVERIFY(Title(*model_, name).endsWith(kAscendingMark));
+        Db().exec("UPDATE DT_FieldList SET Visible = 0 WHERE FieldName = 'c906'");
+        view_->RebuildColumnsKeepingPlace();
+        QVERIFY(Title(*model_, name).endsWith(kAscendingMark));
+        QVERIFY(IsLime(*model_, name));
+        ClickTitle(name);  // the sort state goes on from where it was: descending
+        QVERIFY(Title(*model_, name).endsWith(kDescendingMark));
+        QCOMPARE(Codes(*model_), order);
+    }
+
     // Not a check: a picture of the list to look at, saved beside the tests.
     void screenshot() {
         Open(300, {1100, 640});

@@ -15,12 +15,15 @@
 #include "shell/wheel_to_keys.h"
 #include "test_support.h"
 #include "widgets/message_box.h"
+#include "widgets/question_dialog.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -167,6 +170,75 @@ class MainWindowTest : public QObject {
         window->Actions().search->trigger();
         QCOMPARE(listed, 6);
         QCOMPARE(window->ListModel().CodeAt(window->List().CurrentRow()), current);
+    }
+
+    // Deleting marked rows asks row by row with the marks still on; an import keeps the current
+    // record (by its code) though records arrive before it.
+    void theListKeepsTheUsersPlace() {
+        auto window = Open(12);
+        window->UpdateActions();
+        window->show();
+        RecordListView& list = window->List();
+        const RecordListModel& model = window->ListModel();
+        list.GoToRow(2);
+        for (const int row : {6, 9}) {
+            list.selectionModel()->select(model.index(row, 0),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        const std::vector<int> marks{2, 6, 9};
+        QCOMPARE(list.MarkedRowsInMarkOrder(), marks);
+
+        std::vector<std::vector<int>> marksWhileAsked;
+        std::vector<int> rowsAsked;
+        std::function<void()> answer = [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* choice = qobject_cast<DeleteDialog*>(modal)) {
+                if (!marksWhileAsked.empty()) return choice->reject();
+                // Clicked from the event loop: the questions open in the click's own loop.
+                QTimer::singleShot(0, choice->findChild<QPushButton*>(QStringLiteral("tbDelete")),
+                                   &QPushButton::click);
+                return;
+            }
+            if (auto* question = qobject_cast<QDialog*>(modal)) {
+                marksWhileAsked.push_back(list.MarkedRowsInMarkOrder());
+                rowsAsked.push_back(list.CurrentRow());
+                // Closing the question moves on to the next row; 否 ends.
+                question->done(marksWhileAsked.size() == 1 ? kAnswerCancel : kAnswerNo);
+            }
+        };
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, answer);
+        poll.start(20);
+        window->Actions().remove->trigger();
+        QCOMPARE(rowsAsked, (std::vector<int>{2, 6}));
+        QCOMPARE(marksWhileAsked, (std::vector<std::vector<int>>{marks, marks}));
+        QCOMPARE(model.RowCount(), 12);
+        poll.stop();
+
+        // A backup of ten records whose codes fall between the listed ones.
+        tallwick::test::DeliveredDatabaseCopy other;
+        tallwick::bench::GenerateRecords(other.Db(), 10, 7);
+        other.Db().exec("UPDATE dt_data SET c901 = c901 + 1; UPDATE dt_data1 SET c901 = c901 + 1");
+        const QString backup = QString::fromStdString(other.FilePath().string());
+        other.CloseDb();
+        list.GoToRow(5);
+        const double current = model.CodeAt(5);
+        QTimer::singleShot(0, [&] {
+            auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(files != nullptr);
+            files->selectFile(backup);
+            static_cast<QDialog*>(files)->accept();
+        });
+        QTimer confirm;
+        connect(&confirm, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        confirm.start(20);
+        window->Actions().fastImport->trigger();
+        QVERIFY2(model.RowCount() == 22, qPrintable(messages.join(" | ")));
+        QCOMPARE(model.CodeAt(list.CurrentRow()), current);
+        QVERIFY(list.CurrentRow() > 5);
     }
 
     void printingOpensTheReportOfTheCurrentRecord() {
