@@ -216,6 +216,22 @@ TEST_F(QueryExportTest, ATextLongerThanACellCanHoldFailsTheExportInsteadOfVanish
     EXPECT_FALSE(std::filesystem::exists(out.Path() / "all.xlsx"));
 }
 
+// Cells name their reference only where one is left out before them (an empty text without a
+// format writes no cell): a reader must place every later cell in its own column.
+TEST_F(QueryExportTest, ACellAfterAnOmittedOneKeepsItsColumn) {
+    const std::string sql =
+        "SELECT 110000000001 AS c901, '' AS gap, 'after' AS next, 7 AS last UNION ALL "
+        "SELECT 110000000002, 'g', 'n', 8";
+    const auto path = tallwick::query::ExportResultWorkbook(
+        db, sql, Describe(sql), {"t", "2026/12/10", out.Path() / "gap"}, nullptr);
+    EXPECT_EQ(tallwick::test::RunPython(
+                  "import sys, openpyxl\n"
+                  "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
+                  "print([[c.value for c in row] for row in ws.iter_rows(min_row=5)])\n",
+                  {path.string()}),
+              "[[110000000001, None, 'after', 7], [110000000002, 'g', 'n', 8]]\n");
+}
+
 // A data list of every table, as the dialog exports it, opens in another spreadsheet application
 // with its values under their titles.
 TEST_F(QueryExportTest, ADataListOfEveryTableOpensInLibreOffice) {

@@ -227,11 +227,18 @@ class RecordRows {
             AppendInteger(row + 1);
             buffer_ += "\">";
             rowOpen_ = true;
+            nextCol_ = 0;
         }
-        buffer_ += "<c r=\"";
-        buffer_ += names_[col];
-        AppendInteger(row + 1);
-        buffer_ += '"';
+        // A cell's reference may be left out when it follows the previous cell of its row, which
+        // is nearly always: a tenth of the sheet's text and of its compression time.
+        buffer_ += "<c";
+        if (col != nextCol_) {
+            buffer_ += " r=\"";
+            buffer_ += names_[col];
+            AppendInteger(row + 1);
+            buffer_ += '"';
+        }
+        nextCol_ = col + 1;
         if (style > 0) {
             buffer_ += " s=\"";
             AppendInteger(style);
@@ -263,6 +270,7 @@ class RecordRows {
     std::vector<std::string> names_;
     std::string buffer_;
     bool rowOpen_ = false;
+    lxw_col_t nextCol_ = 0;  // the column a cell without a reference stands in
     bool any_ = false;
     lxw_row_t lastRow_ = 0;
     lxw_col_t lastCol_ = 0;

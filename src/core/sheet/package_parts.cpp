@@ -1,5 +1,7 @@
 #include "sheet/package_parts.h"
 
+#include "sheet/cell_address.h"
+
 #include <algorithm>
 #include <sstream>
 #include <stdexcept>
@@ -21,6 +23,28 @@ void CollectText(const pugi::xml_node& node, std::string& text) {
     }
 }
 
+// A row or cell may leave out its reference when it follows the previous one (as the data list
+// writes them); everything here addresses cells by reference, so the references are written in.
+void FillInReferences(pugi::xml_node worksheet) {
+    int row = 0;
+    for (pugi::xml_node rowNode : worksheet.child("sheetData").children("row")) {
+        if (const pugi::xml_attribute r = rowNode.attribute("r")) {
+            row = r.as_int();
+        } else {
+            rowNode.prepend_attribute("r").set_value(++row);
+        }
+        int column = 0;
+        for (pugi::xml_node cell : rowNode.children("c")) {
+            if (const pugi::xml_attribute r = cell.attribute("r")) {
+                const auto address = ParseCellName(r.value());
+                column = address ? address->column : column + 1;
+            } else {
+                cell.prepend_attribute("r").set_value(CellName(row, ++column).c_str());
+            }
+        }
+    }
+}
+
 }  // namespace
 
 bool PackageParts::Has(const std::string& name) const {
@@ -37,6 +61,7 @@ pugi::xml_document& PackageParts::Xml(const std::string& name) {
     doc = std::make_unique<pugi::xml_document>();
     const auto result = doc->load_buffer(entry->bytes.data(), entry->bytes.size(), kParseFlags);
     if (!result) throw std::runtime_error(name + ": " + result.description());
+    if (pugi::xml_node worksheet = doc->child("worksheet")) FillInReferences(worksheet);
     return *doc;
 }
 
