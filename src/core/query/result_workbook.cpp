@@ -6,6 +6,7 @@
 #include "query/export_messages.h"
 #include "query/result_columns.h"
 #include "sheet/cell_address.h"
+#include "sheet/deflated_file.h"
 #include "sheet/text_width.h"
 #include "store/engine_error.h"
 
@@ -113,15 +114,13 @@ int ShownNumberWidth(double value, const char* format) {
     return yuan + GroupedWidth(static_cast<long long>(value)) + 3;
 }
 
-// The record rows' cells as the sheet's XML, streamed to a file of their own. libxlsxwriter
-// would format every number through printf into a temporary file and deflate the whole sheet at
-// its default level; these rows are spliced into its sheet afterwards instead, with the same
-// cells, styles and escaping, and deflated at the fastest level.
+// The record rows' cells as the sheet's XML, deflated on the second core into a file of their
+// own while the rows are read. libxlsxwriter would format every number through printf into a
+// temporary file and deflate the whole sheet at its default level; these rows are spliced into
+// its sheet afterwards instead, with the same cells, styles and escaping, at the fastest level.
 class RecordRows {
   public:
-    RecordRows(std::filesystem::path path, std::size_t columns) : path_(std::move(path)) {
-        file_ = std::fopen(path_.c_str(), "wb");
-        if (!file_) throw std::runtime_error("cannot create " + path_.string());
+    RecordRows(std::filesystem::path path, std::size_t columns) : deflated_(std::move(path)) {
         names_.reserve(columns);
         for (std::size_t col = 0; col < columns; ++col) {
             char name[LXW_MAX_COL_NAME_LENGTH];
@@ -129,11 +128,6 @@ class RecordRows {
             names_.emplace_back(name);
         }
         buffer_.reserve(kFlushAt + 64 * 1024);
-    }
-    ~RecordRows() {
-        if (file_) std::fclose(file_);
-        std::error_code ignored;
-        std::filesystem::remove(path_, ignored);
     }
     RecordRows(const RecordRows&) = delete;
     RecordRows& operator=(const RecordRows&) = delete;
@@ -188,14 +182,10 @@ class RecordRows {
     void Finish() {
         EndRow();
         Flush();
-        const bool failed = std::fclose(file_) != 0;
-        file_ = nullptr;
-        if (failed) throw std::runtime_error("cannot write " + path_.string());
-        size_ = std::filesystem::file_size(path_);
+        deflated_.Finish();
     }
 
-    const std::filesystem::path& Path() const { return path_; }
-    std::uint64_t Size() const { return size_; }
+    const sheet::DeflatedFile& Deflated() const { return deflated_; }
     bool Any() const { return any_; }
     lxw_row_t LastRow() const { return lastRow_; }
     lxw_col_t LastCol() const { return lastCol_; }
@@ -259,14 +249,12 @@ class RecordRows {
     }
 
     void Flush() {
-        if (!buffer_.empty() &&
-            std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            throw std::runtime_error("cannot write " + path_.string());
-        buffer_.clear();
+        if (buffer_.empty()) return;
+        deflated_.Append(buffer_);
+        buffer_.reserve(kFlushAt + 64 * 1024);
     }
 
-    std::filesystem::path path_;
-    std::FILE* file_ = nullptr;
+    sheet::DeflatedFile deflated_;
     std::vector<std::string> names_;
     std::string buffer_;
     bool rowOpen_ = false;
@@ -274,22 +262,24 @@ class RecordRows {
     bool any_ = false;
     lxw_row_t lastRow_ = 0;
     lxw_col_t lastCol_ = 0;
-    std::uint64_t size_ = 0;
 };
 
 constexpr const char* kSheetEntry = "xl/worksheets/sheet1.xml";
 
-// libzip reads the sheet as its start, the rows file and its end, without joining them on disk.
+// libzip copies the deflated sheet as its start, the rows file and its end, three parts of one
+// deflate stream, without joining them on disk or compressing anything again.
 struct SplicedSheet {
-    std::string head;
+    std::string head;  // deflated, as the parts below
     std::string tail;
-    const RecordRows* rows = nullptr;
+    const sheet::DeflatedFile* rows = nullptr;
+    std::uint64_t textSize = 0;  // of the whole sheet before deflating
+    std::uint32_t crc = 0;
     std::FILE* file = nullptr;
     std::uint64_t offset = 0;
     time_t mtime = 0;
     zip_error_t error{};
 
-    std::uint64_t Size() const { return head.size() + rows->Size() + tail.size(); }
+    std::uint64_t Size() const { return head.size() + rows->CompressedSize() + tail.size(); }
     ~SplicedSheet() {
         if (file) std::fclose(file);
         zip_error_fini(&error);
@@ -310,7 +300,7 @@ zip_int64_t ReadSplicedSheet(void* state, void* data, zip_uint64_t length,
             return 0;
         case ZIP_SOURCE_READ: {
             auto* out = static_cast<char*>(data);
-            const std::uint64_t rowsEnd = sheet.head.size() + sheet.rows->Size();
+            const std::uint64_t rowsEnd = sheet.head.size() + sheet.rows->CompressedSize();
             zip_uint64_t done = 0;
             while (done < length && sheet.offset < sheet.Size()) {
                 std::size_t count = 0;
@@ -344,9 +334,13 @@ zip_int64_t ReadSplicedSheet(void* state, void* data, zip_uint64_t length,
             auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &sheet.error);
             if (!stat) return -1;
             zip_stat_init(stat);
-            stat->size = sheet.Size();
+            stat->size = sheet.textSize;
+            stat->comp_size = sheet.Size();
+            stat->comp_method = ZIP_CM_DEFLATE;
+            stat->crc = sheet.crc;
             stat->mtime = sheet.mtime;
-            stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+            stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD |
+                           ZIP_STAT_CRC | ZIP_STAT_MTIME;
             return sizeof(zip_stat_t);
         }
         case ZIP_SOURCE_ERROR:
@@ -417,8 +411,8 @@ void SpliceRows(const std::filesystem::path& workbook, const RecordRows& rows) {
         zip_discard(archive);
         throw std::runtime_error("no sheet data in the sheet");
     }
-    SplicedSheet sheet;
-    sheet.tail = xml.substr(end);
+    SplicedSheet spliced;
+    spliced.tail = xml.substr(end);
     xml.resize(end);
     try {
         WidenDimension(xml, rows);
@@ -426,14 +420,21 @@ void SpliceRows(const std::filesystem::path& workbook, const RecordRows& rows) {
         zip_discard(archive);
         throw;
     }
-    sheet.head = std::move(xml);
-    sheet.rows = &rows;
-    sheet.mtime = stat.mtime;
-    zip_error_init(&sheet.error);
-    zip_source_t* source = zip_source_function(archive, ReadSplicedSheet, &sheet);
+    const sheet::DeflatedFile& deflated = rows.Deflated();
+    const std::string tail = std::move(spliced.tail);
+    spliced.textSize = xml.size() + deflated.TextSize() + tail.size();
+    spliced.crc =
+        sheet::CombineCrc(sheet::CombineCrc(sheet::Crc32(xml), deflated.Crc(), deflated.TextSize()),
+                          sheet::Crc32(tail), tail.size());
+    spliced.head = sheet::DeflatePart(xml, false);
+    spliced.tail = sheet::DeflatePart(tail, true);
+    spliced.rows = &deflated;
+    spliced.mtime = stat.mtime;
+    zip_error_init(&spliced.error);
+    zip_source_t* source = zip_source_function(archive, ReadSplicedSheet, &spliced);
     if (!source) fail();
-    // libzip drops the level asked for a replaced entry that stays deflated, so the sheet is
-    // added afresh instead (it moves to the end of the archive, where readers find it as well).
+    // Added afresh (it moves to the end of the archive, where readers find it as well): libzip
+    // takes a source that says it is deflated as it stands.
     if (zip_delete(archive, static_cast<zip_uint64_t>(index)) != 0) {
         zip_source_free(source);
         fail();
@@ -443,10 +444,7 @@ void SpliceRows(const std::filesystem::path& workbook, const RecordRows& rows) {
         zip_source_free(source);
         fail();
     }
-    if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(added), ZIP_CM_DEFLATE, 1) !=
-            0 ||
-        zip_close(archive) != 0)
-        fail();
+    if (zip_close(archive) != 0) fail();
 }
 
 class WorkbookFile {
