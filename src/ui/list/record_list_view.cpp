@@ -115,10 +115,7 @@ void RecordListView::RebuildColumnsKeepingPlace() {
 
 void RecordListView::ShowRow(int row) {
     if (row < 0 || row >= model_->RowCount()) return;
-    const int column = currentIndex().isValid() && !isColumnHidden(currentIndex().column())
-                           ? currentIndex().column()
-                           : FirstShownColumn();
-    const QModelIndex target = model_->index(row, column);
+    const QModelIndex target = CellToShow(row);
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
     scrollTo(target);
 }
@@ -136,13 +133,18 @@ void RecordListView::MoveToFirst() {
 
 void RecordListView::GoToRow(int row) {
     if (row < 0 || row >= model_->RowCount()) return;
-    const int column = currentIndex().isValid() && !isColumnHidden(currentIndex().column())
-                           ? currentIndex().column()
-                           : FirstShownColumn();
-    const QModelIndex target = model_->index(row, column);
+    const QModelIndex target = CellToShow(row);
     selectionModel()->setCurrentIndex(
         target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     scrollTo(target);
+}
+
+QModelIndex RecordListView::CellToShow(int row) const {
+    // The current column stays current while it is shown.
+    const int column = currentIndex().isValid() && !isColumnHidden(currentIndex().column())
+                           ? currentIndex().column()
+                           : FirstShownColumn();
+    return model_->index(row, column);
 }
 
 void RecordListView::SetListShown(bool shown) {

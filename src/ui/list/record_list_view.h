@@ -66,6 +66,7 @@ class RecordListView : public QTableView {
     void ApplyCatalogueLayout();
     void RestoreLayout();
     int FirstShownColumn() const;
+    QModelIndex CellToShow(int row) const;
 
     RecordListModel* model_;
     std::vector<int> markOrder_;    // records in the order they were marked
