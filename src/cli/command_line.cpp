@@ -7,13 +7,17 @@
 #include "store/program_folder.h"
 #include "store/schema_version.h"
 
+#include <algorithm>
 #include <ostream>
+#include <string_view>
+#include <utility>
 
 namespace tallwick::cli {
 namespace {
 
 constexpr const char* kUsage =
     "usage: tallwick-cli [--data-dir DIR] COMMAND [ARGS]\n"
+    "       tallwick-cli --version\n"
     "\n"
     "commands:\n"
     "  info [--json]   label, database path and record counts of the working database\n"
@@ -44,7 +48,25 @@ constexpr const char* kUsage =
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
     "The data folder holds 2018NB_qd_201809251730.mdb; without --data-dir it is\n"
-    "$TALLWICK_DATA_DIR, else the folder of this program.\n";
+    "$TALLWICK_DATA_DIR, else the folder of this program when it holds a working\n"
+    "database that may be written, else $XDG_DATA_HOME/Tallwick (~/.local/share/Tallwick),\n"
+    "which gets a copy of the delivered database on first use. `info` shows the file.\n";
+
+using CommandFunction = int (*)(const CommandContext&);
+constexpr std::pair<std::string_view, CommandFunction> kCommands[] = {
+    {"info", RunInfo},
+    {"check", RunCheck},
+    {"export-package", RunExportPackage},
+    {"import", RunImport},
+    {"backup", RunBackup},
+    {"groups", RunGroups},
+    {"export-network", RunExportNetwork},
+    {"encrypt", RunEncrypt},
+    {"summary", RunSummary},
+    {"query", RunQuery},
+    {"export-list", RunExportList},
+    {"print", RunPrint},
+};
 
 }  // namespace
 
@@ -56,6 +78,9 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         if (argv[next] == "--data-dir" && next + 1 < argv.size()) {
             dataDir = argv[next + 1];
             next += 2;
+        } else if (argv[next] == "--version") {
+            out << "tallwick-cli " << TALLWICK_VERSION << '\n';
+            return 0;
         } else if (argv[next] == "--help") {
             out << kUsage;
             return 0;
@@ -69,28 +94,24 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         return 2;
     }
     const std::string command = argv[next];
-    CommandContext context{{argv.begin() + static_cast<long>(next) + 1, argv.end()},
-                           ResolveProgramFolder(dataDir),
-                           out,
-                           err,
-                           progressOnTerminal};
+    const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const auto& entry) { return command == entry.first; });
+    if (found == std::end(kCommands)) {
+        err << "unknown command: " << command << "\n\n" << kUsage;
+        return 2;
+    }
     const ScopedUpgradeNotice notice([&err](const std::string& text) { err << text << '\n'; });
-    // What a killed run left in the clear goes before anything else happens.
-    RemoveStaleTempFiles(context.programFolder);
-    RemoveStaleTempFiles(check::TemporaryFolder());
     try {
-        if (command == "info") return RunInfo(context);
-        if (command == "check") return RunCheck(context);
-        if (command == "export-package") return RunExportPackage(context);
-        if (command == "import") return RunImport(context);
-        if (command == "backup") return RunBackup(context);
-        if (command == "groups") return RunGroups(context);
-        if (command == "export-network") return RunExportNetwork(context);
-        if (command == "encrypt") return RunEncrypt(context);
-        if (command == "summary") return RunSummary(context);
-        if (command == "query") return RunQuery(context);
-        if (command == "export-list") return RunExportList(context);
-        if (command == "print") return RunPrint(context);
+        // Inside the try: seeding the user's data folder can fail like any file operation.
+        const CommandContext context{{argv.begin() + static_cast<long>(next) + 1, argv.end()},
+                                     ResolveProgramFolder(dataDir),
+                                     out,
+                                     err,
+                                     progressOnTerminal};
+        // What a killed run left in the clear goes before anything else happens.
+        RemoveStaleTempFiles(context.programFolder);
+        RemoveStaleTempFiles(check::TemporaryFolder());
+        return found->second(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;
@@ -99,8 +120,6 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         err << ErrorText(error) << '\n';
         return 1;
     }
-    err << "unknown command: " << command << "\n\n" << kUsage;
-    return 2;
 }
 
 }  // namespace tallwick::cli

@@ -14,6 +14,7 @@
 #include "query/export_messages.h"
 #include "store/connection.h"
 #include "store/data_folder_lock.h"
+#include "store/program_folder.h"
 
 #include <optional>
 #include <ostream>
@@ -76,8 +77,8 @@ int RunExportList(const CommandContext& context) {
     SQLite::Database& db = connection.Db();
     const query::DataListColumns columns = query::BuildDataListColumns(
         db, arguments->tables ? *arguments->tables
-                              : query::TickedDataListTables(query::ReadDataListTables(
-                                    context.programFolder / query::kDataListTableFileName)));
+                              : query::TickedDataListTables(query::ReadDataListTables(DeliveredFile(
+                                    context.programFolder, query::kDataListTableFileName))));
     const query::DataListQueries queries =
         arguments->range
             ? query::CodeRangeQueries(columns, arguments->range->first, arguments->range->second)

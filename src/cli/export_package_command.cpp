@@ -14,8 +14,6 @@
 #include <ostream>
 
 namespace tallwick::cli {
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr const char* kUsage = "usage: tallwick-cli export-package --provider NAME -o OUT.dat\n";

@@ -8,6 +8,7 @@
 #include "print/annual_report.h"
 #include "store/connection.h"
 #include "store/data_folder_lock.h"
+#include "store/program_folder.h"
 
 #include <cmath>
 #include <ostream>
@@ -44,8 +45,8 @@ int RunPrint(const CommandContext& context) {
     auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     TerminalProgress bar(context.err, context.progressOnTerminal);
     print::WriteAnnualReport(
-        connection.Db(), context.programFolder / print::kAnnualReportTemplateName, *code, output,
-        print::FinalSheet::First, [&](int done, int total) {
+        connection.Db(), DeliveredFile(context.programFolder, print::kAnnualReportTemplateName),
+        *code, output, print::FinalSheet::First, [&](int done, int total) {
             bar.Update(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
         });
     bar.Finish();

@@ -8,6 +8,7 @@
 
 #include "store/connection.h"
 #include "store/data_folder_lock.h"
+#include "store/program_folder.h"
 #include "summary/summary_workbook.h"
 
 #include <ostream>
@@ -77,8 +78,8 @@ int RunSummary(const CommandContext& context) {
     auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     TerminalProgress bar(context.err, context.progressOnTerminal);
     const auto outcome = summary::WriteSummaryWorkbook(
-        connection.Db(), context.programFolder / summary::kSummaryTemplateName, arguments->request,
-        arguments->output, [&](const summary::SummaryProgressState& state) {
+        connection.Db(), DeliveredFile(context.programFolder, summary::kSummaryTemplateName),
+        arguments->request, arguments->output, [&](const summary::SummaryProgressState& state) {
             bar.Update(static_cast<std::uint64_t>(state.sheetsDone),
                        static_cast<std::uint64_t>(state.sheetsTotal));
         });

@@ -195,10 +195,12 @@ TEST(PackageNames, SuggestedNameAndDialogExtensions) {
 }
 
 // A data folder given by --data-dir or the environment has no template of its own as a rule: the
-// one beside the program serves, unless the folder brings its own.
+// delivered one serves (found as every delivered file is), unless the folder brings its own.
 TEST(PackageTemplate, TheDataFoldersOwnTemplateElseTheDeliveredOne) {
     test::TempFolder folder;
-    EXPECT_EQ(PackageTemplatePath(folder.Path()), ExecutableFolder() / kPackageTemplateName);
+    const ProgramPlaces places = CurrentProgramPlaces();
+    EXPECT_EQ(PackageTemplatePath(folder.Path()),
+              DeliveredFile(folder.Path(), kPackageTemplateName, places));
     WriteFileAtomically(folder.Path() / kPackageTemplateName, {'x'});
     EXPECT_EQ(PackageTemplatePath(folder.Path()), folder.Path() / kPackageTemplateName);
 }

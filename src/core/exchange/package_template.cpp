@@ -52,9 +52,7 @@ void BuildPackageTemplate(const fs::path& surveyDatabase, const fs::path& target
 }
 
 std::filesystem::path PackageTemplatePath(const std::filesystem::path& dataFolder) {
-    const std::filesystem::path own = dataFolder / kPackageTemplateName;
-    if (std::filesystem::exists(own)) return own;
-    return ExecutableFolder() / kPackageTemplateName;
+    return DeliveredFile(dataFolder, kPackageTemplateName);
 }
 
 }  // namespace tallwick::exchange

@@ -2,6 +2,7 @@
 #include "entry/entry_window.h"
 
 #include "entry/rtf_notes.h"
+#include "store/program_folder.h"
 
 #include <QFile>
 #include <QKeyEvent>
@@ -107,9 +108,9 @@ bool EntryWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void EntryWindow::LoadNotes(int page) {
     notes_->clear();
-    QFile file(QStringLiteral("%1/notes/TableNotesQD-%2.rtf")
-                   .arg(programFolder_)
-                   .arg(page, 2, 10, QLatin1Char('0')));
+    const QString name =
+        QStringLiteral("notes/TableNotesQD-%1.rtf").arg(page, 2, 10, QLatin1Char('0'));
+    QFile file(DeliveredFile(programFolder_.toStdString(), name.toStdString()));
     if (!file.open(QIODevice::ReadOnly)) return;
     const QByteArray content = file.readAll();
     const auto html = entry::RtfToRichText(

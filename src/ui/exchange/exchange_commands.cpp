@@ -9,6 +9,7 @@
 #include "exchange/network_report.h"
 #include "exchange/package_export.h"
 #include "exchange/package_template.h"
+#include "store/program_folder.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"

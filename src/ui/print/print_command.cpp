@@ -7,6 +7,7 @@
 
 #include "entry/record_io.h"
 #include "print/annual_report.h"
+#include "store/program_folder.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -40,7 +41,8 @@ QString PrintAnnualReport(QWidget* parent, SQLite::Database& db,
     if (progress) progress->show();
     try {
         print::WriteAnnualReport(
-            db, programFolder / print::kAnnualReportTemplateName, code, path.toStdString(),
+            db, DeliveredFile(programFolder, print::kAnnualReportTemplateName), code,
+            path.toStdString(),
             activateFirstSheet ? print::FinalSheet::First : print::FinalSheet::LastFilled,
             [step = ProgressOf(progress)](int done, int total) {
                 step(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));

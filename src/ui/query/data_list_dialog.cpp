@@ -4,6 +4,7 @@
 #include "query/data_list_export.h"
 #include "query/export_messages.h"
 #include "store/code_range.h"
+#include "store/program_folder.h"
 #include "widgets/code_box.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
@@ -106,7 +107,7 @@ DataListDialog::DataListDialog(SQLite::Database& db, const std::filesystem::path
     list_->setObjectName(QStringLiteral("TableList"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     for (const auto& line :
-         query::ReadDataListTables(programFolder / query::kDataListTableFileName)) {
+         query::ReadDataListTables(DeliveredFile(programFolder, query::kDataListTableFileName))) {
         auto* item = new QListWidgetItem(Q(line.text), list_);
         item->setFlags(line.enabled
                            ? Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable

@@ -7,7 +7,6 @@
 
 #include "check/check_report.h"
 #include "common/file_io.h"
-#include "common/user_error.h"
 #include "store/data_folder_lock.h"
 #include "store/program_folder.h"
 
@@ -16,7 +15,17 @@
 #include <QFont>
 #include <QScreen>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char** argv) {
+    // Answered before QApplication exists, which would need a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tallwick %s\n", TALLWICK_VERSION);
+            return 0;
+        }
+    }
     tallwick::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallwick"));
     QApplication::setApplicationVersion(QStringLiteral(TALLWICK_VERSION));
@@ -31,9 +40,11 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
+    parser.addVersionOption();
     QCommandLineOption dataDir(
         QStringLiteral("data-dir"),
-        QStringLiteral("Folder of the working database (default: the program's folder)."),
+        QStringLiteral("Folder of the working database (default: the program's folder when it "
+                       "holds one, else ~/.local/share/Tallwick)."),
         QStringLiteral("DIR"));
     parser.addOption(dataDir);
     parser.process(app);
@@ -58,7 +69,8 @@ int main(int argc, char** argv) {
         window.resize(QApplication::primaryScreen()->availableSize());
         window.showMaximized();
         return QApplication::exec();
-    } catch (const tallwick::UserError& error) {
+    } catch (const std::exception& error) {
+        // A UserError, or a file error while the user's data folder was being seeded.
         tallwick::ui::ShowMessage(QString::fromStdString(error.what()));
         return 1;
     }

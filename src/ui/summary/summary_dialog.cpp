@@ -2,6 +2,7 @@
 
 #include "common/user_error.h"
 #include "settings/settings.h"
+#include "store/program_folder.h"
 #include "summary/groupings.h"
 #include "summary/summary_workbook.h"
 #include "widgets/message_box.h"
@@ -142,7 +143,7 @@ SummaryDialog::SummaryDialog(SQLite::Database& db, std::filesystem::path program
     connect(sum_, &QPushButton::clicked, this, &SummaryDialog::RunSummary);
     connect(back, &QPushButton::clicked, this, &QDialog::reject);
 
-    ShowLines(summary::ReadTableList(programFolder_ / summary::kTableListFileName));
+    ShowLines(summary::ReadTableList(DeliveredFile(programFolder_, summary::kTableListFileName)));
     FillGroupingMenu();
     setFixedSize(QSize(460, 560));
 }
@@ -242,8 +243,9 @@ void SummaryDialog::RunSummary() {
     const QString path = NewWorkbookPath(outputFolder);
     if (progress_) progress_->show();
     try {
-        summary::WriteSummaryWorkbook(db_, programFolder_ / summary::kSummaryTemplateName, request,
-                                      path.toStdString(), TwoBarsOf(progress_));
+        summary::WriteSummaryWorkbook(db_,
+                                      DeliveredFile(programFolder_, summary::kSummaryTemplateName),
+                                      request, path.toStdString(), TwoBarsOf(progress_));
     } catch (const std::exception& error) {
         if (progress_) progress_->hide();
         return ShowMessage(QString::fromUtf8(error.what()), this);
