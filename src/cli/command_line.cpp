@@ -40,6 +40,9 @@ constexpr const char* kUsage =
     "                  the data list of the chosen survey tables\n"
     "  print CODE -o OUT.xlsx\n"
     "                  the annual report of one record from the template beside the program\n"
+    "  history CODE [--json]\n"
+    "                  the changes of one record, newest first: time, operation, field, old and\n"
+    "                  new value, separated by tabs\n"
     "  encrypt SRC DST --key TEXT\n"
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
@@ -91,6 +94,7 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         if (command == "query") return RunQuery(context);
         if (command == "export-list") return RunExportList(context);
         if (command == "print") return RunPrint(context);
+        if (command == "history") return RunHistory(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;

@@ -7,6 +7,8 @@
 #include "entry/entry_number_box.h"
 #include "entry/entry_region_picker.h"
 #include "entry/processor_stamp.h"
+#include "history/history_table.h"
+#include "history/recorded_write.h"
 #include "list/record_list_view.h"
 #include "settings/registry.h"
 #include "widgets/code_popup.h"
@@ -112,7 +114,9 @@ bool EntryWindow::Write(int recordState) {
     write.recordState = recordState;
     write.processorStamp = entry::ProcessorStamp();
     try {
-        loadedCode_ = entry::WriteRecord(Db(), *catalogue_, values, write);
+        loadedCode_ = history::WriteRecordWithHistory(
+            Db(), *catalogue_, values, write,
+            recordState == 0 ? history::kEntryHold : history::kEntrySave);
         return true;
     } catch (const std::exception& e) {
         ShowMessage(QStringLiteral("保存过程中遇到错误：") + Text(e.what()) +
