@@ -48,7 +48,10 @@ RecordHistoryDialog::RecordHistoryDialog(SQLite::Database& db, double code, cons
     for (int row = 0; row < static_cast<int>(entries.size()); ++row) {
         const history::HistoryEntry& entry = entries[static_cast<std::size_t>(row)];
         table_->setItem(row, 0, Cell(Text(entry.time)));
-        table_->setItem(row, 1, Cell(Text(entry.operation)));
+        QTableWidgetItem* operation = Cell(Text(entry.operation));
+        if (!entry.processor.empty())
+            operation->setToolTip(QStringLiteral("处理器：") + Text(entry.processor));
+        table_->setItem(row, 1, operation);
         QTableWidgetItem* field =
             Cell(entry.field.empty()      ? QStringLiteral("（整条记录）")
                  : entry.question.empty() ? Text(entry.field)
@@ -59,8 +62,15 @@ RecordHistoryDialog::RecordHistoryDialog(SQLite::Database& db, double code, cons
         table_->setItem(row, 3, Cell(Text(entry.oldValue)));
         table_->setItem(row, 4, Cell(Text(entry.newValue)));
     }
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    QHeaderView* header = table_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(2, QHeaderView::Stretch);
+    // Values are read side by side; a short one must not squeeze its column to nothing.
+    for (const int column : {3, 4}) {
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+        table_->setColumnWidth(column, 150);
+    }
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 8);
     layout->addWidget(table_, 1);
 
     note_ = new QLabel(QStringLiteral("这条记录还没有修改记录。"), this);
