@@ -29,8 +29,8 @@ constexpr double kMiddleCode = 100000000001.0 + 7.0 * 50'000;
 
 void BM_EntrySave(benchmark::State& state) {
     const bool withHistory = state.range(0) != 0;
-    auto db = OpenExistingSqlite(bench::GeneratedFolderOnce("history", kRecords) /
-                                 kDatabaseFileName);
+    auto db =
+        OpenExistingSqlite(bench::GeneratedFolderOnce("history", kRecords) / kDatabaseFileName);
     const auto catalogue = entry::EntryCatalogue::Read(*db);
     const entry::StoredRecord stored = entry::ReadRecord(*db, kMiddleCode);
     // What the window shows: the stored record with three fields typed over.
@@ -87,9 +87,8 @@ void BM_ImportTransfer(benchmark::State& state) {
         auto connection = DatabaseConnection::Open(receiver);
         const auto prepared = exchange::PrepareImport(connection.Db(), SourceBackup(), receiver);
         state.ResumeTiming();
-        const auto result =
-            exchange::TransferImport(connection.Db(), prepared, receiver, {},
-                                     withHistory ? history::kImport : "");
+        const auto result = exchange::TransferImport(connection.Db(), prepared, receiver, {},
+                                                     withHistory ? history::kImport : "");
         if (!result.imported) state.SkipWithError(result.message.c_str());
     }
     state.SetLabel(withHistory ? "with history" : "without history");

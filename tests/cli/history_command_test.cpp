@@ -78,7 +78,10 @@ TEST_F(CliHistory, UnknownCodesAndRecordsWithoutHistoryAreToldApart) {
         std::string out;
         std::string err;
     } cases[] = {
-        {{"history", "100000000009"}, 1, "", "没有编号为100000000009的记录，也没有它的修改记录。\n"},
+        {{"history", "100000000009"},
+         1,
+         "",
+         "没有编号为100000000009的记录，也没有它的修改记录。\n"},
         {{"history", "100000000002"}, 0, "", "编号为100000000002的记录还没有修改记录。\n"},
         {{"history", "100000000002", "--json"}, 0, "[]\n", ""},
         {{"history", "12x"}, 2, "", "usage: tallwick-cli history CODE [--json]\n"},

@@ -5,6 +5,8 @@
 #include "history/history_table.h"
 #include "history/recorded_write.h"
 
+#include "cipher/file_envelope.h"
+#include "common/file_io.h"
 #include "exchange/backup.h"
 #include "exchange/data_import.h"
 #include "exchange/package_export.h"
@@ -16,8 +18,6 @@
 #include "store/password.h"
 #include "store/record_deletion.h"
 #include "store/schema_version.h"
-#include "cipher/file_envelope.h"
-#include "common/file_io.h"
 #include "test_support.h"
 
 #include <SQLiteCpp/Transaction.h>
@@ -53,14 +53,13 @@ class HistoryTest : public ::testing::Test {
     entry::EntryCatalogue catalogue = entry::EntryCatalogue::Read(db);
 
     // What the entry window shows: a valid cover, the survey fields zero unless set.
-    std::map<std::string, entry::FieldValue> screen{
-        {"c901", kFirst},
-        {"c902", std::string("市总工会")},
-        {"c903", std::int64_t{110101}},
-        {"c904", std::int64_t{10}},
-        {"c905", std::string("张三")},
-        {"c906", std::string("010-1")},
-        {"c907", std::int64_t{1}}};
+    std::map<std::string, entry::FieldValue> screen{{"c901", kFirst},
+                                                    {"c902", std::string("市总工会")},
+                                                    {"c903", std::int64_t{110101}},
+                                                    {"c904", std::int64_t{10}},
+                                                    {"c905", std::string("张三")},
+                                                    {"c906", std::string("010-1")},
+                                                    {"c907", std::int64_t{1}}};
 
     entry::FieldSource Screen() {
         return [this](const std::string& field) -> std::optional<entry::FieldValue> {
@@ -71,7 +70,8 @@ class HistoryTest : public ::testing::Test {
     }
 
     double Write(int state, std::optional<double> existing) {
-        return WriteRecordWithHistory(db, catalogue, Screen(), {existing, state, "0123456789ABCDEF"},
+        return WriteRecordWithHistory(db, catalogue, Screen(),
+                                      {existing, state, "0123456789ABCDEF"},
                                       state == 0 ? kEntryHold : kEntrySave);
     }
 };
@@ -87,8 +87,8 @@ TEST_F(HistoryTest, AHoldOfANewRecordNamesWhatWasTypedAndASaveTheFieldsItChanged
 
     screen["z001"] = 13.0;
     screen["c902"] = std::string("  区总工会 ");  // stored trimmed, and so recorded
-    screen["b018"] = 7.5;                        // a decimal field
-    screen["y010"] = 3.0;                        // a field of dt_data1
+    screen["b018"] = 7.5;                         // a decimal field
+    screen["y010"] = 3.0;                         // a field of dt_data1
     db.exec("DELETE FROM dt_history");
     Write(1, kFirst);
     EXPECT_EQ(Lines(db, kFirst),
@@ -123,12 +123,15 @@ TEST_F(HistoryTest, EveryKindOfDeletionRecordsOneRowPerRemovedRecord) {
     const Case cases[] = {
         {"one", [](SQLite::Database& d) { return DeleteRecords(d, {kFirst + 1}); }, {kFirst + 1}},
         {"marked, one of them not stored",
-         [](SQLite::Database& d) { return DeleteRecords(d, {kFirst + 3, kFirst + 9, kFirst}); },
+         [](SQLite::Database& d) {
+             return DeleteRecords(d, {kFirst + 3, kFirst + 9, kFirst});
+         },
          {kFirst + 3, kFirst}},
         {"range",
          [](SQLite::Database& d) { return DeleteRecordRange(d, kFirst + 1, kFirst + 2); },
          {kFirst + 1, kFirst + 2}},
-        {"all", [](SQLite::Database& d) { return DeleteAllRecords(d); },
+        {"all",
+         [](SQLite::Database& d) { return DeleteAllRecords(d); },
          {kFirst, kFirst + 1, kFirst + 2, kFirst + 3}},
     };
     for (const Case& c : cases) {
@@ -144,8 +147,7 @@ TEST_F(HistoryTest, EveryKindOfDeletionRecordsOneRowPerRemovedRecord) {
 
 TEST_F(HistoryTest, TheHookRecordsWholeRecordsOnlyInsideTheCallersTransaction) {
     for (int i = 0; i < 3; ++i) test::AddRecord(db, kFirst + i, "工会");
-    EXPECT_THROW(AppendWholeRecordRows(db, kRestore, "SELECT c901 FROM dt_data"),
-                 std::logic_error);
+    EXPECT_THROW(AppendWholeRecordRows(db, kRestore, "SELECT c901 FROM dt_data"), std::logic_error);
     {
         SQLite::Transaction transaction(db);
         AppendWholeRecordRows(db, kImportReplace, "SELECT c901 FROM dt_data WHERE c901 > ?1",
@@ -185,9 +187,9 @@ TEST(HistoryExchange, AnImportRecordsEachRecordAndAPackageCarriesNoHistory) {
     exchange::ExportPackage(sender.Db(), sender.Folder() / "view.dll", package, "某区");
     test::AddRecord(receiver.Db(), kFirst + 5, "本地");
 
-    const auto result = exchange::ImportDataFile(receiver.Db(), package, receiver.Folder(),
-                                                 receiver.Folder(),
-                                                 [](const std::string&) { return true; });
+    const auto result =
+        exchange::ImportDataFile(receiver.Db(), package, receiver.Folder(), receiver.Folder(),
+                                 [](const std::string&) { return true; });
     ASSERT_TRUE(result && result->imported) << (result ? result->message : "declined");
     EXPECT_EQ(Count(receiver.Db(), "SELECT count(*) FROM dt_history"), 3);
     for (int i = 0; i < 3; ++i)
@@ -200,15 +202,16 @@ TEST(HistoryExchange, AnImportRecordsEachRecordAndAPackageCarriesNoHistory) {
     exchange::UnmaskHeader(bytes);
     WriteFileAtomically(plain, cipher::Unseal(bytes, DerivePassword()));
     SQLite::Database opened(plain.string());
-    EXPECT_EQ(opened.execAndGet("SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
-                                "WHERE type = 'table' ORDER BY name)")
+    EXPECT_EQ(opened
+                  .execAndGet("SELECT group_concat(name) FROM (SELECT name FROM sqlite_master "
+                              "WHERE type = 'table' ORDER BY name)")
                   .getString(),
               "ct_label,dt_data,dt_data1");
 
     // An import that fails records nothing.
-    const auto again = exchange::ImportDataFile(receiver.Db(), package, receiver.Folder(),
-                                                receiver.Folder(),
-                                                [](const std::string&) { return true; });
+    const auto again =
+        exchange::ImportDataFile(receiver.Db(), package, receiver.Folder(), receiver.Folder(),
+                                 [](const std::string&) { return true; });
     ASSERT_TRUE(again && !again->imported);
     EXPECT_EQ(Count(receiver.Db(), "SELECT count(*) FROM dt_history"), 3);
 }

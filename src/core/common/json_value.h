@@ -17,7 +17,7 @@ struct JsonValue {
     bool boolean = false;
     double number = 0;
     std::string text;
-    std::vector<JsonValue> items;                             // Array
+    std::vector<JsonValue> items;                            // Array
     std::vector<std::pair<std::string, JsonValue>> members;  // Object, in file order
 
     // The first member of that name; nullptr when there is none or this is no object.

@@ -62,13 +62,12 @@ fs::path JournalPath(const fs::path& folder) {
 }  // namespace
 
 std::string FormatEditJournal(const EditJournal& journal) {
-    std::string content = "{\"format\":" + JsonQuoted(kFormat) +
-                          ",\"version\":" + std::to_string(kVersion) +
-                          ",\"newRecord\":" + (journal.newRecord ? "true" : "false") +
-                          ",\"code\":" + JsonQuoted(journal.newRecord ? "" : CodeText(journal.code)) +
-                          ",\"name\":" + JsonQuoted(journal.name) +
-                          ",\"time\":" + JsonQuoted(journal.time) +
-                          ",\"page\":" + std::to_string(journal.page) + ",\"fields\":{";
+    std::string content =
+        "{\"format\":" + JsonQuoted(kFormat) + ",\"version\":" + std::to_string(kVersion) +
+        ",\"newRecord\":" + (journal.newRecord ? "true" : "false") +
+        ",\"code\":" + JsonQuoted(journal.newRecord ? "" : CodeText(journal.code)) +
+        ",\"name\":" + JsonQuoted(journal.name) + ",\"time\":" + JsonQuoted(journal.time) +
+        ",\"page\":" + std::to_string(journal.page) + ",\"fields\":{";
     const char* separator = "\n";
     for (const auto& [field, value] : journal.fields) {
         content += separator + JsonQuoted(field) + ":" + JsonQuoted(value);

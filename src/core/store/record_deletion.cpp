@@ -39,9 +39,8 @@ int DeleteAllRecords(SQLite::Database& db) {
 
 int DeleteRecordRange(SQLite::Database& db, double low, double high) {
     SQLite::Transaction transaction(db);
-    history::AppendWholeRecordRows(db, history::kDelete,
-                                   "select c901 from dt_data where c901>=?1 and c901<=?2",
-                                   {low, high});
+    history::AppendWholeRecordRows(
+        db, history::kDelete, "select c901 from dt_data where c901>=?1 and c901<=?2", {low, high});
     SQLite::Statement main(db, "delete from dt_data where c901>=? and c901<=?");
     SQLite::Statement second(db, "delete from dt_data1 where c901>=? and c901<=?");
     for (auto* statement : {&main, &second}) {

@@ -23,8 +23,7 @@ entry::EditJournal EntryWindow::JournalSnapshot() const {
     journal.page = form_.pages->currentIndex();
     for (const auto& [name, control] : form_.fields) {
         QString text = static_cast<const QLineEdit*>(control)->text();
-        if (qobject_cast<const EntryNumberBox*>(control) != nullptr)
-            text.remove(QLatin1Char(','));
+        if (qobject_cast<const EntryNumberBox*>(control) != nullptr) text.remove(QLatin1Char(','));
         journal.fields.emplace_back(name.toStdString(), text.toStdString());
     }
     return journal;

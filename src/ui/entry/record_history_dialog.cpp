@@ -32,7 +32,8 @@ RecordHistoryDialog::RecordHistoryDialog(SQLite::Database& db, double code, cons
     setWindowTitle(QStringLiteral("修改记录"));
     auto* layout = new QVBoxLayout(this);
     auto* heading = new QLabel(
-        QStringLiteral("单位编号：%1　　单位名称：%2").arg(Text(entry::CodeText(code)), name), this);
+        QStringLiteral("单位编号：%1　　单位名称：%2").arg(Text(entry::CodeText(code)), name),
+        this);
     layout->addWidget(heading);
 
     const auto entries = history::ReadRecordHistory(db, code);
@@ -52,10 +53,9 @@ RecordHistoryDialog::RecordHistoryDialog(SQLite::Database& db, double code, cons
         if (!entry.processor.empty())
             operation->setToolTip(QStringLiteral("处理器：") + Text(entry.processor));
         table_->setItem(row, 1, operation);
-        QTableWidgetItem* field =
-            Cell(entry.field.empty()      ? QStringLiteral("（整条记录）")
-                 : entry.question.empty() ? Text(entry.field)
-                                          : Text(entry.question));
+        QTableWidgetItem* field = Cell(entry.field.empty() ? QStringLiteral("（整条记录）")
+                                       : entry.question.empty() ? Text(entry.field)
+                                                                : Text(entry.question));
         // The question is what the user reads; the field's code is there for whoever asks.
         if (!entry.field.empty()) field->setToolTip(Text(entry.field));
         table_->setItem(row, 2, field);

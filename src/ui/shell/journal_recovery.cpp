@@ -45,10 +45,10 @@ void OfferJournalRecovery(MainWindow& window, const std::function<bool(const QSt
         return;
     }
     const entry::EditJournal& journal = reading.journal;
-    const QString question =
-        QStringLiteral("上次运行没有正常结束，%1有尚未保存的修改（%2）。\n\n"
-                       "打开这条记录并恢复这些修改吗？\n选择“否”将放弃这些修改。")
-            .arg(Subject(journal), Text(journal.time));
+    const QString question = QStringLiteral(
+                                 "上次运行没有正常结束，%1有尚未保存的修改（%2）。\n\n"
+                                 "打开这条记录并恢复这些修改吗？\n选择“否”将放弃这些修改。")
+                                 .arg(Subject(journal), Text(journal.time));
     const bool restore = ask ? ask(question) : AskWithMessageBox(question, &window);
     if (!restore) {
         entry::RemoveEditJournal(folder);

@@ -10,8 +10,8 @@
 #include "shell/journal_recovery.h"
 #include "shell/main_window.h"
 #include "store/database.h"
-#include "widgets/code_popup.h"
 #include "test_support.h"
+#include "widgets/code_popup.h"
 #include "widgets/message_box.h"
 
 #include <QProcess>
@@ -41,8 +41,9 @@ class EditJournalTest : public QObject {
     // The stored record and its history, to show that nothing was written.
     static std::string StoredIn(SQLite::Database& db) {
         return db
-            .execAndGet("SELECT c906 || '|' || z001 || '|' || z002 || '|' || "
-                        "(SELECT count(*) FROM dt_history) FROM dt_data")
+            .execAndGet(
+                "SELECT c906 || '|' || z001 || '|' || z002 || '|' || "
+                "(SELECT count(*) FROM dt_history) FROM dt_data")
             .getString();
     }
     std::string Stored() { return StoredIn(Db()); }
@@ -53,8 +54,9 @@ class EditJournalTest : public QObject {
     }
 
     void MakeWindow() {
-        window = std::make_unique<EntryWindow>([this]() -> SQLite::Database& { return Db(); },
-                                               *registry, QStringLiteral(TALLWICK_BUILD_DIR "/bin"));
+        window =
+            std::make_unique<EntryWindow>([this]() -> SQLite::Database& { return Db(); }, *registry,
+                                          QStringLiteral(TALLWICK_BUILD_DIR "/bin"));
         window->askToSave = [](const QString&) { return false; };
     }
 

@@ -49,7 +49,7 @@ inline bool Journaled(const std::filesystem::path& folder, const char* field, co
 // Types as a user would into the window, which shows the stored record; returns once the last,
 // unfinished field has reached the journal by the clock alone, or else the step that failed.
 inline std::string TypeWithoutSaving(ui::EntryWindow& window, ui::RecordListView& list,
-                              const std::filesystem::path& folder) {
+                                     const std::filesystem::path& folder) {
     list.Model().Reload();
     list.MoveToFirst();
     window.Begin(false, list);

@@ -24,9 +24,7 @@ int main(int argc, char** argv) {
     using namespace tallwick;
     auto db = OpenExistingSqlite(folder / kDatabaseFileName);
     ui::Registry registry(QString::fromStdString((folder / "settings.ini").string()));
-    ui::Prompts().message = [](const QString& text) {
-        std::cerr << text.toStdString() << '\n';
-    };
+    ui::Prompts().message = [](const QString& text) { std::cerr << text.toStdString() << '\n'; };
     ui::RecordListModel model([&]() -> SQLite::Database& { return *db; });
     ui::RecordListView list(&model);
     ui::EntryWindow window([&]() -> SQLite::Database& { return *db; }, registry,
