@@ -5,6 +5,9 @@
 //   history::WriteRecordWithHistory. Target: under 0.1 s with history.
 // - the transfer of an import of 100,000 records, without and with one history row per record.
 //   Target: within 1.2 times the import without history.
+// And the entry window's journal: one durable write of a whole record's fields (temporary file,
+// fsync, rename), which the window makes when a changed field is left. It must go unnoticed.
+#include "entry/edit_journal.h"
 #include "entry/processor_stamp.h"
 #include "entry/record_io.h"
 #include "exchange/backup.h"
@@ -99,6 +102,24 @@ BENCHMARK(BM_ImportTransfer)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+void BM_JournalWrite(benchmark::State& state) {
+    const fs::path folder = fs::temp_directory_path() / "tallwick-bench-history-journal";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    entry::EditJournal journal;
+    journal.newRecord = false;
+    journal.code = kMiddleCode;
+    journal.name = "某某市总工会";
+    journal.time = "2018-10-01 09:30:00";
+    for (int i = 0; i < 250; ++i)
+        journal.fields.emplace_back("z" + std::to_string(i), std::to_string(i * 37));
+    for (auto _ : state) entry::WriteEditJournal(folder, journal);
+}
+BENCHMARK(BM_JournalWrite)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
 }  // namespace
