@@ -2,9 +2,10 @@
 -- staging tables and the saved queries (views). Rows come from the .tsv files beside this one.
 -- Names are matched without regard to case, as SQLite does for identifiers.
 -- The triggers that hold the record tables to the survey's types and limits are made from the
--- field catalogue once its rows are loaded (tallwick-mkdb), the same way an upgrade makes them.
+-- field catalogue once its rows are loaded (tallwick-mkdb), the same way an upgrade makes them;
+-- so is the change history dt_history (history/history_table).
 
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;
 
 -- One reporting union is one row of dt_data plus one row of dt_data1 with the same c901.
 CREATE TABLE dt_data (

@@ -35,5 +35,6 @@ int RunSummary(const CommandContext& context);
 int RunQuery(const CommandContext& context);
 int RunExportList(const CommandContext& context);
 int RunPrint(const CommandContext& context);
+int RunHistory(const CommandContext& context);
 
 }  // namespace tallwick::cli

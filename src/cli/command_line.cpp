@@ -44,6 +44,9 @@ constexpr const char* kUsage =
     "                  the data list of the chosen survey tables\n"
     "  print CODE -o OUT.xlsx\n"
     "                  the annual report of one record from the template beside the program\n"
+    "  history CODE [--json]\n"
+    "                  the changes of one record, newest first: time, operation, field, old and\n"
+    "                  new value, separated by tabs\n"
     "  encrypt SRC DST --key TEXT\n"
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
@@ -66,6 +69,7 @@ constexpr std::pair<std::string_view, CommandFunction> kCommands[] = {
     {"query", RunQuery},
     {"export-list", RunExportList},
     {"print", RunPrint},
+    {"history", RunHistory},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 // declared type turns digits into numbers. The output is written beside its target and renamed
 // into place, so a failed build never leaves a half-made database.
 #include "common/file_io.h"
+#include "history/history_table.h"
 #include "store/database.h"
 #include "store/field_limits.h"
 #include "tsv_table.h"
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
                 LoadRows(*db, argument.substr(0, equals), argument.substr(equals + 1));
             }
             tallwick::InstallLimitGuards(*db);
+            tallwick::history::CreateHistoryTable(*db);
             transaction.commit();
             db->exec("ANALYZE; VACUUM;");
         }

@@ -213,15 +213,21 @@ bool CodeIsStored(SQLite::Database& db, double code) {
 
 double WriteRecord(SQLite::Database& db, const EntryCatalogue& catalogue, const FieldSource& values,
                    const RecordWrite& write) {
+    SQLite::Transaction transaction(db);
+    const double code = WriteRecordRows(db, catalogue, values, write);
+    transaction.commit();
+    return code;
+}
+
+double WriteRecordRows(SQLite::Database& db, const EntryCatalogue& catalogue,
+                       const FieldSource& values, const RecordWrite& write) {
     std::vector<Assignment> data = Collect(catalogue.DataRows(), values, true);
     data.push_back({"RecordState", static_cast<std::int64_t>(write.recordState)});
     data.push_back({"c900", write.processorStamp});
     const std::vector<Assignment> data1 = Collect(catalogue.Data1Rows(), values, false);
 
-    SQLite::Transaction transaction(db);
     WriteRow(db, "dt_data", data, write.existingCode);
     WriteRow(db, "dt_data1", data1, write.existingCode);
-    transaction.commit();
 
     const auto code = std::find_if(data.begin(), data.end(), [](const Assignment& a) {
         return AsciiLower(a.column) == "c901";

@@ -79,5 +79,8 @@ struct RecordWrite {
 // A missing dt_data1 partner of an existing record is created rather than left missing.
 double WriteRecord(SQLite::Database& db, const EntryCatalogue& catalogue, const FieldSource& values,
                    const RecordWrite& write);
+// The same inside the caller's transaction, for a caller that changes more with the record.
+double WriteRecordRows(SQLite::Database& db, const EntryCatalogue& catalogue,
+                       const FieldSource& values, const RecordWrite& write);
 
 }  // namespace tallwick::entry

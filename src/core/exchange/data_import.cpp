@@ -8,6 +8,7 @@
 #include "exchange/exchange_error.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/package_header.h"
+#include "history/history_rows.h"
 #include "store/engine_error.h"
 #include "store/field_limits.h"
 #include "store/password.h"
@@ -282,7 +283,8 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
 }
 
 ImportResult TransferImport(SQLite::Database& working, const PreparedImport& prepared,
-                            const fs::path& temporaryFolder, const ExchangeProgress& progress) {
+                            const fs::path& temporaryFolder, const ExchangeProgress& progress,
+                            std::string_view historyOperation) {
     const AttachedFile source(working, prepared.ReadableFile(), "import_source");
     try {
         SQLite::Transaction transaction(working);
@@ -298,6 +300,10 @@ ImportResult TransferImport(SQLite::Database& working, const PreparedImport& pre
             refused.message = *unpaired;
             return refused;  // the transaction rolls back as it goes
         }
+        if (!historyOperation.empty())
+            history::AppendWholeRecordRows(
+                working, historyOperation,
+                "SELECT c901 FROM main.dt_data WHERE rowid > " + std::to_string(lastData));
         transaction.commit();
     } catch (const SQLite::Exception& error) {
         if (auto bad = FirstBadRecord(working, source.Schema())) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/exchange_progress.h"
+#include "history/history_table.h"
 
 #include <SQLiteCpp/Database.h>
 
@@ -8,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tallwick::exchange {
 
@@ -61,10 +63,13 @@ struct ImportResult {
 
 // Copies every record of the file, both tables, in one transaction. When that fails nothing is
 // imported: the colliding records go to the staging tables and, if there are any, into the
-// conflict report in `temporaryFolder`. Progress reports the two table steps.
+// conflict report in `temporaryFolder`. Progress reports the two table steps. Each imported
+// record gets a row of `historyOperation` in the change history, in the same transaction; an
+// empty operation records none.
 ImportResult TransferImport(SQLite::Database& working, const PreparedImport& prepared,
                             const std::filesystem::path& temporaryFolder,
-                            const ExchangeProgress& progress = {});
+                            const ExchangeProgress& progress = {},
+                            std::string_view historyOperation = history::kImport);
 
 // The whole import: prepare, ask `confirm` with the question, transfer. Nothing when the user
 // declines; the working copy is gone on every path.

@@ -1,5 +1,8 @@
 #include "store/record_deletion.h"
 
+#include "history/history_rows.h"
+#include "history/history_table.h"
+
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
@@ -11,21 +14,23 @@ int DeleteRecords(SQLite::Database& db, const std::vector<double>& codes) {
     // codes than a statement may have parameters.
     SQLite::Statement main(db, "delete from dt_data where c901=?");
     SQLite::Statement second(db, "delete from dt_data1 where c901=?");
-    int removed = 0;
+    std::vector<double> removedCodes;
     for (const double code : codes) {
         main.bind(1, code);
-        removed += main.exec();
+        if (main.exec() > 0) removedCodes.push_back(code);
         main.reset();
         second.bind(1, code);
         second.exec();
         second.reset();
     }
+    history::AppendWholeRecordRows(db, history::kDelete, removedCodes);
     transaction.commit();
-    return removed;
+    return static_cast<int>(removedCodes.size());
 }
 
 int DeleteAllRecords(SQLite::Database& db) {
     SQLite::Transaction transaction(db);
+    history::AppendWholeRecordRows(db, history::kDelete, "select c901 from dt_data");
     const int removed = db.exec("delete from dt_data");
     db.exec("delete from dt_data1");
     transaction.commit();
@@ -34,6 +39,8 @@ int DeleteAllRecords(SQLite::Database& db) {
 
 int DeleteRecordRange(SQLite::Database& db, double low, double high) {
     SQLite::Transaction transaction(db);
+    history::AppendWholeRecordRows(
+        db, history::kDelete, "select c901 from dt_data where c901>=?1 and c901<=?2", {low, high});
     SQLite::Statement main(db, "delete from dt_data where c901>=? and c901<=?");
     SQLite::Statement second(db, "delete from dt_data1 where c901>=? and c901<=?");
     for (auto* statement : {&main, &second}) {

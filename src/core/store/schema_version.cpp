@@ -1,6 +1,7 @@
 #include "store/schema_version.h"
 
 #include "common/user_error.h"
+#include "history/history_table.h"
 #include "store/field_limits.h"
 
 #include <SQLiteCpp/Transaction.h>
@@ -38,13 +39,17 @@ void GuardRecordTables(SQLite::Database& db, Findings& findings) {
     findings.push_back(std::move(text));
 }
 
+void AddChangeHistory(SQLite::Database& db, Findings&) {
+    history::CreateHistoryTable(db);
+}
+
 struct Migration {
     int fromVersion;
     void (*apply)(SQLite::Database& db, Findings& findings);
 };
 
 // Ordered, additive steps: {N, step} turns version N into N + 1.
-constexpr std::array<Migration, 1> kMigrations{{{1, &GuardRecordTables}}};
+constexpr std::array<Migration, 2> kMigrations{{{1, &GuardRecordTables}, {2, &AddChangeHistory}}};
 
 constexpr const char* kNewerThanProgram = "数据文件的版本高于本软件的版本，请使用新版本的软件。";
 

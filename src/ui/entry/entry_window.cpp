@@ -1,5 +1,6 @@
 #include "entry/entry_window.h"
 
+#include "entry/edit_journal_keeper.h"
 #include "entry/entry_error_list.h"
 #include "entry/entry_number_box.h"
 #include "entry/level_rule.h"
@@ -77,6 +78,10 @@ EntryWindow::EntryWindow(DatabaseSource database, Registry& registry, QString pr
     errorList_ = new ErrorListWindow(this);
     errorList_->SetNavigator([this](int page, const QString& field) { GoToError(page, field); });
     errorList_->SetPlacement([this](QSize size) { return ErrorListPlace(size); });
+    // Beside the working database, whichever folder the program reads its notes from.
+    journal_ = new EditJournalKeeper(
+        [this] { return JournalSnapshot(); },
+        [this] { return std::filesystem::path(Db().getFilename()).parent_path(); }, this);
     BuildWindow();
 }
 
@@ -113,7 +118,9 @@ void EntryWindow::BuildWindow() {
     print_ = ToolButton(QStringLiteral("tbPrint"), QStringLiteral("打  印"),
                         QStringLiteral("打印当前的报表"), this);
     return_ = ToolButton(QStringLiteral("tbReturn"), QStringLiteral("返  回"), QString(), this);
-    for (QPushButton* button : {hold_, save_, add_, check_, print_, return_})
+    history_ = ToolButton(QStringLiteral("tbHistory"), QStringLiteral("修改记录"),
+                          QStringLiteral("查看这条记录的修改记录"), this);
+    for (QPushButton* button : {hold_, save_, add_, check_, print_, history_, return_})
         bar->addWidget(button);
     bar->addSpacing(20);
 
@@ -146,6 +153,7 @@ void EntryWindow::BuildWindow() {
     connect(save_, &QPushButton::clicked, this, [this] { Save(); });
     connect(add_, &QPushButton::clicked, this, [this] { Save(); });
     connect(check_, &QPushButton::clicked, this, &EntryWindow::CheckRecord);
+    connect(history_, &QPushButton::clicked, this, &EntryWindow::ShowHistory);
     connect(print_, &QPushButton::clicked, this, [this] {
         if (printRecord) printRecord(printCode_);
     });
@@ -183,7 +191,7 @@ void EntryWindow::BuildWindow() {
 }
 
 QPushButton* EntryWindow::Button(const QString& objectName) const {
-    for (QPushButton* button : {hold_, save_, add_, check_, print_, return_}) {
+    for (QPushButton* button : {hold_, save_, add_, check_, print_, history_, return_}) {
         if (button->objectName() == objectName) return button;
     }
     return nullptr;
@@ -368,6 +376,7 @@ void EntryWindow::UpdatePosition() {
 }
 
 void EntryWindow::MarkChanged() {
+    if (loaded_) journal_->Changed();
     hold_->setEnabled(true);
     save_->setEnabled(true);
     print_->setEnabled(false);

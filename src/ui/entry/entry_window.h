@@ -2,6 +2,7 @@
 
 #include "check/rule_table.h"
 #include "entry/code_tables.h"
+#include "entry/edit_journal.h"
 #include "entry/entry_form.h"
 #include "entry/record_io.h"
 
@@ -20,6 +21,7 @@ class QWidget;
 
 namespace tallwick::ui {
 
+class EditJournalKeeper;
 class ErrorListWindow;
 class RecordListView;
 class Registry;
@@ -41,8 +43,13 @@ class EntryWindow : public QDialog, public check::ValueSource {
     // actModify: the list's current row, with navigation over the list. Nothing on an empty list.
     void OpenForModifying(RecordListView& list);
 
+    // The edits a journal kept, on the record they belong to (a new record when it is not
+    // stored), shown as changed and not saved; the list is re-read when the window closes.
+    void OpenRestoring(RecordListView& list, const entry::EditJournal& journal);
+
     // The session set-up of the two above without the modal loop; tests drive the window after it.
     void Begin(bool adding, RecordListView& list);
+    void BeginRestoring(RecordListView& list, const entry::EditJournal& journal);
     // Lets go of the statements the session held on the database.
     void EndSession();
 
@@ -65,12 +72,16 @@ class EntryWindow : public QDialog, public check::ValueSource {
     QTextBrowser* Notes() const { return notes_; }
     QAction* NavAction(int which) const { return navActions_[which]; }  // first, prev, next, last
     bool IsAdding() const { return adding_; }
+    EditJournalKeeper& Journal() { return *journal_; }
+    // What the journal keeps of the record on screen.
+    entry::EditJournal JournalSnapshot() const;
     double LoadedCode() const { return loadedCode_; }
 
     // The actions behind the buttons.
     bool Hold();
     bool Save(bool fromCloseQuery = false);
     void CheckRecord();
+    void ShowHistory();  // tbHistory: the record's change history
     bool CloseQuery();
     void Navigate(int which);
     // The error list's double click: page, then the field when it can take the focus.
@@ -97,6 +108,7 @@ class EntryWindow : public QDialog, public check::ValueSource {
     QPoint ErrorListPlace(QSize size) const;
     void FillForNewRecord();
     void FillFromRecord(const entry::StoredRecord& record);
+    void RestoreFields(const entry::EditJournal& journal);
     void SetLimitsByCatalogue(const entry::CatalogueRow& row, QWidget* control, bool newRecord);
     bool Write(int recordState);
     void UpdatePosition();
@@ -137,6 +149,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     QPushButton* check_ = nullptr;
     QPushButton* print_ = nullptr;
     QPushButton* return_ = nullptr;
+    QPushButton* history_ = nullptr;
+    EditJournalKeeper* journal_ = nullptr;
 
     RecordListView* list_ = nullptr;
     bool adding_ = false;

@@ -3,10 +3,14 @@
 #include "entry/entry_window.h"
 
 #include "entry/cover_rules.h"
+#include "entry/edit_journal_keeper.h"
 #include "entry/entry_error_list.h"
 #include "entry/entry_number_box.h"
 #include "entry/entry_region_picker.h"
 #include "entry/processor_stamp.h"
+#include "entry/record_history_dialog.h"
+#include "history/history_table.h"
+#include "history/recorded_write.h"
 #include "list/record_list_view.h"
 #include "settings/registry.h"
 #include "widgets/code_popup.h"
@@ -112,7 +116,10 @@ bool EntryWindow::Write(int recordState) {
     write.recordState = recordState;
     write.processorStamp = entry::ProcessorStamp();
     try {
-        loadedCode_ = entry::WriteRecord(Db(), *catalogue_, values, write);
+        loadedCode_ = history::WriteRecordWithHistory(
+            Db(), *catalogue_, values, write,
+            recordState == 0 ? history::kEntryHold : history::kEntrySave);
+        journal_->Clear();
         return true;
     } catch (const std::exception& e) {
         ShowMessage(QStringLiteral("保存过程中遇到错误：") + Text(e.what()) +
@@ -176,6 +183,20 @@ void EntryWindow::CheckRecord() {
     }
 }
 
+void EntryWindow::ShowHistory() {
+    // A record not stored yet may bring a code that the history knows (a deleted record's).
+    const bool stored = !adding_ || writtenSinceOpened_;
+    const double code = stored ? loadedCode_ : form_.code->value();
+    try {
+        RecordHistoryDialog dialog(Db(), code, form_.unionName->text(), this);
+        dialog.exec();
+    } catch (const std::exception& e) {
+        ShowMessage(QStringLiteral("运行中发生错误：") + Text(e.what()) +
+                        QStringLiteral(",请与系统管理员或软件发行者联系。"),
+                    this);
+    }
+}
+
 bool EntryWindow::CloseQuery() {
     if (hold_->isEnabled() && save_->isEnabled() &&
         askToSave(QStringLiteral("对数据改动后尚未保存，准备保存这些改动吗？"))) {
@@ -186,6 +207,8 @@ bool EntryWindow::CloseQuery() {
         // the edits: the message has said why.
         return errorList_->HasNoMessages() ? Save(true) : Hold();
     }
+    // Answered No, or nothing to ask: what is on screen is dropped on purpose.
+    journal_->Clear();
     errorList_->hide();
     return true;
 }
@@ -247,6 +270,7 @@ void EntryWindow::PageChanged(int index) {
 }
 
 void EntryWindow::FieldExit(QWidget* field) {
+    journal_->FieldLeft();
     if (inExitHandler_) return;
     inExitHandler_ = true;
     // Leaving the whole cover: the page change validates it, one message rather than two; the

@@ -1,5 +1,6 @@
 #include "shell/about_dialog.h"
 #include "shell/guarded_application.h"
+#include "shell/journal_recovery.h"
 #include "shell/main_window.h"
 #include "shell/qt_translations.h"
 #include "shell/wheel_to_keys.h"
@@ -14,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QFont>
 #include <QScreen>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -68,6 +70,8 @@ int main(int argc, char** argv) {
         // Without a window manager "maximised" means nothing; start at the screen's size anyway.
         window.resize(QApplication::primaryScreen()->availableSize());
         window.showMaximized();
+        // Once the window stands: edits that an abnormal end left unsaved are offered back.
+        QTimer::singleShot(0, &window, [&window] { tallwick::ui::OfferJournalRecovery(window); });
         return QApplication::exec();
     } catch (const std::exception& error) {
         // A UserError, or a file error while the user's data folder was being seeded.

@@ -1,0 +1,58 @@
+#pragma once
+
+// The journal of the entry window's unsaved edits: what the window shows of the record being
+// edited, kept in the data folder while edits are unsaved, so that a crash loses nothing that
+// was typed. Nothing here writes into the records; the window restores the edits and the user
+// decides whether to save them.
+//
+// The file is JSON with a SHA-256 of its content as the last member; it is replaced whole
+// (WriteFileDurably), so it is either the previous journal or the new one. A file whose sum or
+// shape is wrong is damaged and never applied.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tallwick::entry {
+
+inline constexpr const char* kEditJournalName = "entry-journal.json";
+// Where a damaged journal is moved, so that it is not met again and can still be looked at.
+inline constexpr const char* kDamagedJournalName = "entry-journal.damaged.json";
+
+struct EditJournal {
+    bool newRecord = true;  // the record is not stored yet
+    double code = 0;        // the stored record the edits belong to, when not new
+    std::string name;       // the union's name as shown (c902)
+    std::string time;       // when the journal was written, local "YYYY-MM-DD HH:MM:SS"
+    int page = 0;           // the page shown
+    // Every control's field (lower case) with its value as shown, separators left out.
+    std::vector<std::pair<std::string, std::string>> fields;
+
+    bool operator==(const EditJournal&) const = default;
+};
+
+std::string FormatEditJournal(const EditJournal& journal);
+// The file's form of `content`, a JSON object without its closing brace: the digest of exactly
+// these bytes is appended as the last member and closes the object.
+std::string SealJournalContent(const std::string& content);
+// Nothing when the text is not a complete, intact journal.
+std::optional<EditJournal> ParseEditJournal(std::string_view text);
+
+void WriteEditJournal(const std::filesystem::path& folder, const EditJournal& journal);
+
+enum class JournalStatus { kNone, kFound, kDamaged };
+struct JournalReading {
+    JournalStatus status = JournalStatus::kNone;
+    EditJournal journal;  // when found
+};
+JournalReading ReadEditJournal(const std::filesystem::path& folder);
+
+// Errors are ignored: a journal that stays behind is offered once more, which is harmless.
+void RemoveEditJournal(const std::filesystem::path& folder);
+// Renames a damaged journal to kDamagedJournalName, replacing an earlier one.
+void SetDamagedJournalAside(const std::filesystem::path& folder);
+
+}  // namespace tallwick::entry
