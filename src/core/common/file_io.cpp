@@ -63,6 +63,15 @@ std::optional<pid_t> OwnerOf(const std::string& name) {
 
 }  // namespace
 
+void SyncToDisk(const fs::path& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), path.string());
+    const int synced = fsync(fd);
+    const int error = errno;
+    close(fd);
+    if (synced != 0) throw std::system_error(error, std::generic_category(), path.string());
+}
+
 fs::path SiblingTempPath(const fs::path& near) {
     const fs::path path = CreateUniqueFile(near);
     fs::remove(path);

@@ -10,8 +10,9 @@ namespace tallwick {
 
 // Layout version of the survey database, kept in PRAGMA user_version. Each new program version
 // that changes the layout appends a step to the list in schema_version.cpp and raises this number.
-// Version 2 guards the record tables against values outside the survey's types and limits.
-inline constexpr int kSchemaVersion = 2;
+// Version 2 guards the record tables against values outside the survey's types and limits;
+// version 3 adds the history of imports and restores.
+inline constexpr int kSchemaVersion = 3;
 
 int SchemaVersion(SQLite::Database& db);
 
