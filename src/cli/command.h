@@ -35,5 +35,8 @@ int RunSummary(const CommandContext& context);
 int RunQuery(const CommandContext& context);
 int RunExportList(const CommandContext& context);
 int RunPrint(const CommandContext& context);
+int RunBackups(const CommandContext& context);
+int RunRestore(const CommandContext& context);
+int RunImports(const CommandContext& context);
 
 }  // namespace tallwick::cli

@@ -22,10 +22,18 @@ constexpr const char* kUsage =
     "                  goes to $TEMP (or the system's temporary folder)\n"
     "  export-package --provider NAME -o OUT.dat\n"
     "                  the clean records as a protected package for the offline version\n"
-    "  import FILE [--yes]\n"
-    "                  import a package or backup (without --yes: show what would happen)\n"
+    "  import FILE [--yes] [--on-conflict refuse|keep|replace]\n"
+    "                  import a package or backup (without --yes: show what would happen);\n"
+    "                  codes already present refuse the import (default), keep the existing\n"
+    "                  records or are replaced by the incoming ones\n"
+    "  imports [--json]\n"
+    "                  the history of imports and restores, newest first\n"
     "  backup -o OUT.mdb\n"
     "                  a consistent copy of the working database\n"
+    "  backups         the safety copies made before bulk changes, newest first\n"
+    "  restore FILE [--yes]\n"
+    "                  replace the working database with a backup or safety copy\n"
+    "                  (without --yes: show what would happen)\n"
     "  groups export -o FILE | groups import FILE\n"
     "                  transfer the custom groupings\n"
     "  export-network [-o OUT.dat] [--plain PLAIN.txt]\n"
@@ -91,6 +99,9 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         if (command == "query") return RunQuery(context);
         if (command == "export-list") return RunExportList(context);
         if (command == "print") return RunPrint(context);
+        if (command == "backups") return RunBackups(context);
+        if (command == "restore") return RunRestore(context);
+        if (command == "imports") return RunImports(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;

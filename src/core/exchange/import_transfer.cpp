@@ -145,7 +145,7 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
     HistoryEntry history;
     history.time = HistoryTimeNow();
     history.operation = kHistoryImport;
-    history.fileName = prepared.ChosenFile().string();
+    history.fileName = fs::absolute(prepared.ChosenFile()).string();
     history.label = prepared.Label();
 
     const AttachedFile source(working, prepared.ReadableFile(), "import_source");

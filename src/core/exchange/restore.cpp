@@ -161,7 +161,7 @@ RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file
     HistoryEntry history;
     history.time = HistoryTimeNow();
     history.operation = kHistoryRestore;
-    history.fileName = file.string();
+    history.fileName = fs::absolute(file).string();
     SQLite::Database& working = connection.Db();
 
     RestoreResult result;

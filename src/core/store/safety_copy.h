@@ -17,6 +17,10 @@ namespace tallwick {
 inline constexpr const char* kSafetyCopyFolderName = "backups";
 inline constexpr int kDefaultSafetyCopiesKept = 20;
 
+// The setting of how many copies stay: this value under the options key
+// "\SOFTWARE\Marrowind\Tallwick\Options\EnvSetting" of the settings file.
+inline constexpr const char* kSafetyCopyCountSetting = "SafetyCopyCount";
+
 // The operations, as the copies' names and the restore list call them.
 namespace safety_operation {
 inline constexpr const char* kImport = "导入";
