@@ -8,6 +8,8 @@
 #include "exchange/import_history.h"
 #include "store/database.h"
 #include "store/engine_error.h"
+#include "store/field_limits.h"
+#include "store/limit_scan.h"
 #include "store/safety_copy.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -96,9 +98,16 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
         const std::int64_t lastData1 = LastRowId(working, "dt_data1");
         const std::string notKept =
             kept.empty() ? std::string() : "c901 NOT IN (SELECT c901 FROM temp.import_kept)";
+        SuspendedInsertGuards guards(working);
         CopyRows(working, {source, "dt_data"}, {"main", "dt_data"}, notKept);
         Report(progress, 1, 2);
         CopyRows(working, {source, "dt_data1"}, {"main", "dt_data1"}, notKept);
+        for (const auto& [table, last] : {std::pair{"dt_data", lastData}, {"dt_data1", lastData1}}) {
+            // What the guards would have refused; the judgement names the record.
+            if (FirstRowBreakingLimits(working, table, ReadFieldLimits(working, table), last))
+                throw SQLite::Exception(kLimitGuardMessage);
+        }
+        guards.Restore();
         Report(progress, 2, 2);
         if (auto unpaired = UnpairedRecord(working, lastData, lastData1)) {
             result.message = *unpaired;
