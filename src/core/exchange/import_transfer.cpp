@@ -186,8 +186,15 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
         std::vector<double> kept;
         for (const double code : colliding)
             (decisions && decisions->replace.count(code) ? replaced : kept).push_back(code);
-        result = Transfer(working, prepared, source.Schema(), temporaryFolder, replaced, kept,
-                          history, progress, insideTransaction);
+        try {
+            result = Transfer(working, prepared, source.Schema(), temporaryFolder, replaced, kept,
+                              history, progress, insideTransaction);
+        } catch (const std::exception& error) {
+            // A hook's own failure: the transaction is rolled back, the caller learns why.
+            DropCodeTables(working);
+            AppendFailureHistory(working, history, error.what());
+            throw;
+        }
         DropCodeTables(working);
         if (decisions && result.imported) result.message += "\n" + Counts(result);
     }
