@@ -70,18 +70,25 @@ fs::path FreeName(const fs::path& folder, const std::tm& time, const std::string
     return name;
 }
 
-using Order = std::tuple<std::time_t, bool, int>;
-
-Order OrderOf(const SafetyCopyName& name) {
-    std::tm time = name.time;
-    time.tm_isdst = -1;
-    return {std::mktime(&time), name.hasSeconds, name.counter};
-}
+// Names give the minute, and seconds only when the minute's name was taken: within a minute the
+// time each copy was written decides, then what the names say.
+using Order = std::tuple<std::time_t, fs::file_time_type, int, int>;
 
 struct Found {
     fs::path path;
     SafetyCopyName name;
+    Order order;
 };
+
+Order OrderOf(const fs::path& path, const SafetyCopyName& name) {
+    std::tm minute = name.time;
+    minute.tm_sec = 0;
+    minute.tm_isdst = -1;
+    std::error_code error;
+    const auto written = fs::last_write_time(path, error);
+    return {std::mktime(&minute), error ? fs::file_time_type::min() : written,
+            name.hasSeconds ? name.time.tm_sec : -1, name.counter};
+}
 
 // Newest first.
 std::vector<Found> FindCopies(const fs::path& folder) {
@@ -90,13 +97,13 @@ std::vector<Found> FindCopies(const fs::path& folder) {
     for (fs::directory_iterator it(folder, error), end; !error && it != end;
          it.increment(error)) {
         if (!it->is_regular_file(error)) continue;
-        if (auto name = ParseSafetyCopyName(it->path().filename().string()))
-            found.push_back({it->path(), std::move(*name)});
+        if (auto name = ParseSafetyCopyName(it->path().filename().string())) {
+            const Order order = OrderOf(it->path(), *name);
+            found.push_back({it->path(), std::move(*name), order});
+        }
     }
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
-        const Order left = OrderOf(a.name);
-        const Order right = OrderOf(b.name);
-        if (left != right) return left > right;
+        if (a.order != b.order) return a.order > b.order;
         return a.path > b.path;
     });
     return found;
