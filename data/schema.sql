@@ -5,7 +5,7 @@
 -- field catalogue once its rows are loaded (tallwick-mkdb), the same way an upgrade makes them;
 -- so is the change history dt_history (history/history_table).
 
-PRAGMA user_version = 3;
+PRAGMA user_version = 4;
 
 -- One reporting union is one row of dt_data plus one row of dt_data1 with the same c901.
 CREATE TABLE dt_data (
@@ -555,6 +555,22 @@ CREATE TABLE ct_sheetName (
 
 CREATE TABLE ct_label (
   db_name TEXT
+);
+
+-- What each import and each restore brought, successful or not; newest has the largest id.
+-- It stays in this installation: packages carry only the record tables and the label.
+CREATE TABLE ImportHistory (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  Time TEXT NOT NULL,
+  Operation TEXT NOT NULL,
+  FileName TEXT NOT NULL,
+  Label TEXT,
+  Records INTEGER NOT NULL DEFAULT 0,
+  Added INTEGER NOT NULL DEFAULT 0,
+  Replaced INTEGER NOT NULL DEFAULT 0,
+  Kept INTEGER NOT NULL DEFAULT 0,
+  Succeeded INTEGER NOT NULL,
+  Outcome TEXT NOT NULL
 );
 
 -- The field catalogue: one row per column that the program shows, enters, prints, checks or

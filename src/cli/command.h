@@ -36,5 +36,8 @@ int RunQuery(const CommandContext& context);
 int RunExportList(const CommandContext& context);
 int RunPrint(const CommandContext& context);
 int RunHistory(const CommandContext& context);
+int RunBackups(const CommandContext& context);
+int RunRestore(const CommandContext& context);
+int RunImports(const CommandContext& context);
 
 }  // namespace tallwick::cli

@@ -26,10 +26,18 @@ constexpr const char* kUsage =
     "                  goes to $TEMP (or the system's temporary folder)\n"
     "  export-package --provider NAME -o OUT.dat\n"
     "                  the clean records as a protected package for the offline version\n"
-    "  import FILE [--yes]\n"
-    "                  import a package or backup (without --yes: show what would happen)\n"
+    "  import FILE [--yes] [--on-conflict refuse|keep|replace]\n"
+    "                  import a package or backup (without --yes: show what would happen);\n"
+    "                  codes already present refuse the import (default), keep the existing\n"
+    "                  records or are replaced by the incoming ones\n"
+    "  imports [--json]\n"
+    "                  the history of imports and restores, newest first\n"
     "  backup -o OUT.mdb\n"
     "                  a consistent copy of the working database\n"
+    "  backups         the safety copies made before bulk changes, newest first\n"
+    "  restore FILE [--yes]\n"
+    "                  replace the working database with a backup or safety copy\n"
+    "                  (without --yes: show what would happen)\n"
     "  groups export -o FILE | groups import FILE\n"
     "                  transfer the custom groupings\n"
     "  export-network [-o OUT.dat] [--plain PLAIN.txt]\n"
@@ -70,6 +78,9 @@ constexpr std::pair<std::string_view, CommandFunction> kCommands[] = {
     {"export-list", RunExportList},
     {"print", RunPrint},
     {"history", RunHistory},
+    {"backups", RunBackups},
+    {"restore", RunRestore},
+    {"imports", RunImports},
 };
 
 }  // namespace

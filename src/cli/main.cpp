@@ -1,6 +1,8 @@
 #include "command.h"
+#include "settings_file.h"
 #include "terminal_progress.h"
 
+#include "store/safety_copy.h"
 #include "store/statement_stop.h"
 
 #include <signal.h>
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
+
+    tallwick::SafetyCopyPolicy policy;
+    policy.kept = tallwick::cli::SafetyCopiesKept();
+    tallwick::SetSafetyCopyPolicy(std::move(policy));
 
     const int code = tallwick::cli::RunCommandLine({argv + 1, argv + argc}, std::cout, std::cerr,
                                                    tallwick::cli::StderrIsTerminal());

@@ -1,6 +1,7 @@
 // tallwick-cli as real processes: two programs on one data folder, a run killed with kill -9,
 // and Ctrl+C in the middle of a statement.
 #include "../core/exchange_test_data.h"
+#include "record_generator.h"
 #include "check/check_report.h"
 #include "exchange/data_import.h"
 #include "exchange/package_export.h"
@@ -206,6 +207,95 @@ TEST_F(CliProcessTest, WhatAKilledImportLeavesIsPrivateAndGoesAtTheNextStart) {
     EXPECT_EQ(next.exitCode, 0) << next.err;
     EXPECT_TRUE(TempFiles(receiver.Folder()).empty());
     EXPECT_EQ(Count(receiver.FilePath()), 0);
+}
+
+// kill -9 while a replacing import is inside its transaction: the database, its guards and its
+// history are exactly as before.
+TEST_F(CliProcessTest, AReplacingImportKilledMidwayLeavesTheDatabaseAsItWas) {
+    constexpr int kRecords = 10'000;
+    {
+        auto db = OpenExistingSqlite(receiver.FilePath());
+        bench::GenerateRecords(*db, kRecords, 1);
+        auto sent = OpenExistingSqlite(sender.FilePath());
+        bench::GenerateRecords(*sent, kRecords + kRecords / 2, 2);
+        SQLite::Statement older(*sent, "DELETE FROM dt_data WHERE c901 < ?");
+        older.bind(1, 100000000001.0 + 7.0 * (kRecords / 2));
+        older.exec();
+        sent->exec("DELETE FROM dt_data1 WHERE c901 NOT IN (SELECT c901 FROM dt_data);"
+                   "UPDATE dt_data SET RecordState = 1");
+        exchange::ExportPackage(*sent, sender.Folder() / exchange::kPackageTemplateName,
+                                packages.Path() / "large.dat", "某某区总工会");
+    }
+    const auto snapshot = [&] {
+        auto db = OpenExistingSqlite(receiver.FilePath());
+        auto rows = test::RecordRows(*db);
+        for (const char* sql :
+             {"SELECT group_concat(name || sql, ';') FROM (SELECT name, sql FROM sqlite_master "
+              "ORDER BY name)",
+              "SELECT count(*) FROM ImportHistory"})
+            rows.push_back(db->execAndGet(sql).getString());
+        return rows;
+    };
+    const auto before = snapshot();
+
+    // How long the import runs here and now once its transaction has begun.
+    const fs::path journal = receiver.FilePath().string() + "-journal";
+    const fs::path pristine = packages.Path() / "pristine.mdb";
+    fs::copy_file(receiver.FilePath(), pristine);
+    const auto ended = [](pid_t pid) {
+        siginfo_t info{};
+        return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == pid;
+    };
+    const auto start = [&] {
+        fs::copy_file(pristine, receiver.FilePath(), fs::copy_options::overwrite_existing);
+        fs::remove_all(receiver.Folder() / "backups");
+        fs::remove(journal);  // what the last killed run left, rolled back already
+        auto import = std::make_unique<CliProcess>(
+            receiver.Folder(), std::vector<std::string>{"import",
+                                                        (packages.Path() / "large.dat").string(),
+                                                        "--yes", "--on-conflict", "replace"});
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!fs::exists(journal) && std::chrono::steady_clock::now() < giveUp &&
+               !ended(import->Pid())) {
+        }
+        return import;
+    };
+    std::chrono::steady_clock::duration lifetime{};
+    {
+        auto import = start();
+        const auto began = std::chrono::steady_clock::now();
+        while (!ended(import->Pid())) {
+        }
+        lifetime = std::chrono::steady_clock::now() - began;
+        ASSERT_EQ(import->Wait().exitCode, 0);
+    }
+    const auto after = snapshot();
+    // Killed at moments from its first deletion on: all or nothing, never a part.
+    int rolledBack = 0;
+    for (const int percent : {0, 20, 40, 60, 80}) {
+        SCOPED_TRACE(percent);
+        auto import = start();
+        const auto at = std::chrono::steady_clock::now() + lifetime * percent / 100;
+        while (std::chrono::steady_clock::now() < at) {
+        }
+        if (ended(import->Pid())) continue;
+        kill(import->Pid(), SIGKILL);
+        import->Wait();
+        const auto found = snapshot();
+        EXPECT_TRUE(found == before || found == after);
+        rolledBack += found == before ? 1 : 0;
+    }
+    EXPECT_GE(rolledBack, 2);
+
+    fs::copy_file(pristine, receiver.FilePath(), fs::copy_options::overwrite_existing);
+    const Finished finished = RunCli(receiver.Folder(), {"import",
+                                                         (packages.Path() / "large.dat").string(),
+                                                         "--yes", "--on-conflict", "replace"});
+    EXPECT_EQ(finished.exitCode, 0) << finished.err;
+    EXPECT_NE(finished.out.find("新增5000条记录，替换5000条记录，保留0条现有记录。"),
+              std::string::npos)
+        << finished.out;
 }
 
 // Whether the process has its own handler of SIGINT in place.

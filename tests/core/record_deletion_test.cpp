@@ -96,8 +96,10 @@ TEST(CompactDatabase, ShrinksTheFileTwiceInARowAndKeepsEveryRecord) {
     CompactDatabase(copy.FilePath());
     auto db = OpenExistingSqlite(copy.FilePath());
     EXPECT_EQ(db->execAndGet("SELECT count(*) FROM dt_data").getInt(), 1);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(copy.Folder()), {}),
-              1);  // no temp file left
+    int files = 0;  // no temp file left beside the database; its safety copies are in a folder
+    for (const auto& entry : std::filesystem::directory_iterator(copy.Folder()))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 1);
 }
 
 TEST(CompactDatabase, AFailureIsReportedAndLeavesTheFileAsItWas) {

@@ -17,9 +17,17 @@ namespace tallwick {
 namespace fs = std::filesystem;
 
 std::vector<unsigned char> ReadWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         throw std::system_error(errno, std::generic_category(), "cannot open " + path.string());
+    // One read of the whole size: packages run to tens of megabytes.
+    const std::streamoff size = in.tellg();
+    if (size >= 0 && in.seekg(0)) {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+        if (in.read(reinterpret_cast<char*>(bytes.data()), size) && in.peek() == EOF) return bytes;
+        in.clear();
+        in.seekg(0);
+    }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -62,6 +70,15 @@ std::optional<pid_t> OwnerOf(const std::string& name) {
 }
 
 }  // namespace
+
+void SyncToDisk(const fs::path& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), path.string());
+    const int synced = fsync(fd);
+    const int error = errno;
+    close(fd);
+    if (synced != 0) throw std::system_error(error, std::generic_category(), path.string());
+}
 
 fs::path SiblingTempPath(const fs::path& near) {
     const fs::path path = CreateUniqueFile(near);

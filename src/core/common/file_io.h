@@ -12,6 +12,9 @@ std::vector<unsigned char> ReadWholeFile(const std::filesystem::path& path);
 void WriteFileAtomically(const std::filesystem::path& target,
                          const std::vector<unsigned char>& bytes);
 
+// Flushes a file, or a folder's entries after a rename in it, to the disk; throws on failure.
+void SyncToDisk(const std::filesystem::path& path);
+
 // Every temporary file of the program is named ".tallwick-<process id>-<name>.XXXXXX", so that a
 // later start can tell the leftovers of a killed run from the files of a program still running.
 inline constexpr const char* kTempFilePrefix = ".tallwick-";

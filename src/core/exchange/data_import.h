@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
 
 namespace tallwick::exchange {
 
@@ -59,17 +59,32 @@ struct ImportResult {
     std::string message;  // shown to the user either way
     // Written when codes collide; the caller opens it (the import does not wait for it).
     std::optional<std::filesystem::path> conflictReport;
+    // Of the file's records: new codes added, colliding ones replaced or left as they were.
+    std::uint64_t added = 0;
+    std::uint64_t replaced = 0;
+    std::uint64_t kept = 0;
 };
 
-// Copies every record of the file, both tables, in one transaction. When that fails nothing is
-// imported: the colliding records go to the staging tables and, if there are any, into the
-// conflict report in `temporaryFolder`. Progress reports the two table steps. Each imported
-// record gets a row of `historyOperation` in the change history, in the same transaction; an
-// empty operation records none.
+// The codes an import wrote, known inside its transaction.
+struct ImportedCodes {
+    std::vector<double> added;     // codes that were new, ascending
+    std::vector<double> replaced;  // codes whose existing record the incoming one replaced
+};
+
+// Runs inside the import's transaction once the records are written, before the commit; a throw
+// rolls the whole import back.
+using ImportTransactionHook =
+    std::function<void(SQLite::Database& working, const ImportedCodes& codes)>;
+
+// Copies every record of the file, both tables, in one transaction, after a safety copy of the
+// working database (a refused safety copy throws its UserError: nothing is imported). When the
+// transfer fails nothing is imported: the colliding records go to the staging tables and, if
+// there are any, into the conflict report in `temporaryFolder`. Either way the import is entered
+// into the history. Progress reports the two table steps.
 ImportResult TransferImport(SQLite::Database& working, const PreparedImport& prepared,
                             const std::filesystem::path& temporaryFolder,
                             const ExchangeProgress& progress = {},
-                            std::string_view historyOperation = history::kImport);
+                            const ImportTransactionHook& insideTransaction = {});
 
 // The whole import: prepare, ask `confirm` with the question, transfer. Nothing when the user
 // declines; the working copy is gone on every path.

@@ -7,6 +7,7 @@
 #include "exchange/exchange_error.h"
 #include "exchange/exchange_messages.h"
 #include "store/engine_error.h"
+#include "store/safety_copy.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -111,6 +112,7 @@ std::string ExportTables(const fs::path& sourceDatabase, const std::vector<std::
 TableImportResult ImportTables(SQLite::Database& working, const std::vector<std::string>& tables,
                                const fs::path& file, const ExchangeProgress& progress) {
     if (!fs::is_regular_file(file)) throw UserError(messages::kFileMissing);
+    MakeSafetyCopy(working, safety_operation::kGroupImport);
     TableImportResult result;
     try {
         const ForeignKeysOff foreignKeysOff(working);

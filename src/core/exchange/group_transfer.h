@@ -31,7 +31,7 @@ struct TableImportResult {
 // Replaces the rows of each listed table of the working database with those of `file`, all in
 // one transaction: on any failure (for example columns that do not fit) nothing changes and
 // UserError "运行中发生错误：…" is thrown. Items left without their grouping go with it; items
-// from the file must belong to a grouping.
+// from the file must belong to a grouping. A safety copy is made first (see MakeSafetyCopy).
 TableImportResult ImportTables(SQLite::Database& working, const std::vector<std::string>& tables,
                                const std::filesystem::path& file,
                                const ExchangeProgress& progress = {});

@@ -4,6 +4,7 @@
 #include "common/user_error.h"
 #include "store/database.h"
 #include "store/engine_error.h"
+#include "store/safety_copy.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -21,8 +22,14 @@ void CompactDatabase(const fs::path& path) {
             SQLite::Statement vacuum(*db, "VACUUM INTO ?");
             vacuum.bind(1, temp.string());
             vacuum.exec();
+            // The rename below is the change; a file that cannot even be read failed above.
+            MakeSafetyCopy(*db, safety_operation::kCompaction);
         }
         fs::rename(temp, path);
+    } catch (const UserError&) {
+        std::error_code ignored;
+        if (!temp.empty()) fs::remove(temp, ignored);
+        throw;
     } catch (const std::exception& error) {
         std::error_code ignored;
         if (!temp.empty()) fs::remove(temp, ignored);

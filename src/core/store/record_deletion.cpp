@@ -2,6 +2,7 @@
 
 #include "history/history_rows.h"
 #include "history/history_table.h"
+#include "store/safety_copy.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -9,6 +10,7 @@
 namespace tallwick {
 
 int DeleteRecords(SQLite::Database& db, const std::vector<double>& codes) {
+    if (codes.size() > 1) MakeSafetyCopy(db, safety_operation::kDelete);
     SQLite::Transaction transaction(db);
     // One prepared statement per table rather than an "in (...)" list: a selection may hold more
     // codes than a statement may have parameters.
@@ -29,6 +31,7 @@ int DeleteRecords(SQLite::Database& db, const std::vector<double>& codes) {
 }
 
 int DeleteAllRecords(SQLite::Database& db) {
+    MakeSafetyCopy(db, safety_operation::kDelete);
     SQLite::Transaction transaction(db);
     history::AppendWholeRecordRows(db, history::kDelete, "select c901 from dt_data");
     const int removed = db.exec("delete from dt_data");
@@ -38,6 +41,13 @@ int DeleteAllRecords(SQLite::Database& db) {
 }
 
 int DeleteRecordRange(SQLite::Database& db, double low, double high) {
+    SQLite::Statement count(db, "select count(*) from dt_data where c901>=? and c901<=?");
+    count.bind(1, low);
+    count.bind(2, high);
+    count.executeStep();
+    const std::int64_t inRange = count.getColumn(0).getInt64();
+    count.reset();
+    if (inRange > 1) MakeSafetyCopy(db, safety_operation::kDelete);
     SQLite::Transaction transaction(db);
     history::AppendWholeRecordRows(
         db, history::kDelete, "select c901 from dt_data where c901>=?1 and c901<=?2", {low, high});

@@ -43,13 +43,32 @@ void AddChangeHistory(SQLite::Database& db, Findings&) {
     history::CreateHistoryTable(db);
 }
 
+// The table of what imports and restores brought; a delivered database has it from the start.
+void AddImportHistory(SQLite::Database& db, Findings&) {
+    db.exec(
+        "CREATE TABLE IF NOT EXISTS ImportHistory (\n"
+        "  id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
+        "  Time TEXT NOT NULL,\n"
+        "  Operation TEXT NOT NULL,\n"
+        "  FileName TEXT NOT NULL,\n"
+        "  Label TEXT,\n"
+        "  Records INTEGER NOT NULL DEFAULT 0,\n"
+        "  Added INTEGER NOT NULL DEFAULT 0,\n"
+        "  Replaced INTEGER NOT NULL DEFAULT 0,\n"
+        "  Kept INTEGER NOT NULL DEFAULT 0,\n"
+        "  Succeeded INTEGER NOT NULL,\n"
+        "  Outcome TEXT NOT NULL\n"
+        ")");
+}
+
 struct Migration {
     int fromVersion;
     void (*apply)(SQLite::Database& db, Findings& findings);
 };
 
 // Ordered, additive steps: {N, step} turns version N into N + 1.
-constexpr std::array<Migration, 2> kMigrations{{{1, &GuardRecordTables}, {2, &AddChangeHistory}}};
+constexpr std::array<Migration, 3> kMigrations{
+    {{1, &GuardRecordTables}, {2, &AddChangeHistory}, {3, &AddImportHistory}}};
 
 constexpr const char* kNewerThanProgram = "数据文件的版本高于本软件的版本，请使用新版本的软件。";
 

@@ -11,8 +11,9 @@ namespace tallwick {
 // Layout version of the survey database, kept in PRAGMA user_version. Each new program version
 // that changes the layout appends a step to the list in schema_version.cpp and raises this number.
 // Version 2 guards the record tables against values outside the survey's types and limits;
-// version 3 keeps the change history of the records (dt_history).
-inline constexpr int kSchemaVersion = 3;
+// version 3 keeps the change history of the records (dt_history); version 4 adds the history
+// of imports and restores.
+inline constexpr int kSchemaVersion = 4;
 
 int SchemaVersion(SQLite::Database& db);
 

@@ -4,7 +4,10 @@
 #include "common/local_time.h"
 #include "common/user_error.h"
 #include "exchange/backup.h"
+#include "exchange/conflict_resolution.h"
+#include "exchange/conflict_view.h"
 #include "exchange/data_import.h"
+#include "exchange/import_history_dialog.h"
 #include "exchange/exchange_error.h"
 #include "exchange/network_report.h"
 #include "exchange/package_export.h"
@@ -134,27 +137,56 @@ void ImportDataFileCommand(const ExchangeContext& context) {
             AskOpenFileName(context.parent, QStringLiteral("选择导入文件"),
                             QStringLiteral("数据加密文件(*.dat);;数据备份文件(*.mdb)"));
         if (chosen.trimmed().isEmpty()) return;
-        const auto confirm = [&](const std::string& question) {
-            // The question goes before the progress window, which stays on top while shown.
-            if (context.progress) context.progress->hide();
-            QMessageBox box(QMessageBox::Warning, QStringLiteral("提示："), Q(question),
-                            QMessageBox::Yes | QMessageBox::No, context.parent);
-            box.setDefaultButton(QMessageBox::No);
-            const bool yes = box.exec() == QMessageBox::Yes;
-            if (yes && context.progress) context.progress->show();
-            return yes;
-        };
-        const ShownWhileRunning shown(context.progress);
-        const auto result = exchange::ImportDataFile(
-            *context.db, Path(chosen), context.programFolder, check::TemporaryFolder(), confirm,
-            ProgressOf(context.progress));
-        shown.Hide();
-        if (!result) return;
+        const auto prepared =
+            exchange::PrepareImport(*context.db, Path(chosen), context.programFolder);
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示："),
+                        Q(prepared.ConfirmationQuestion()), QMessageBox::Yes | QMessageBox::No,
+                        context.parent);
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) return;
+        std::optional<exchange::ImportResult> result;
+        {
+            const ShownWhileRunning shown(context.progress);
+            result = exchange::TransferImport(*context.db, prepared, check::TemporaryFolder(),
+                                              ProgressOf(context.progress));
+        }
         if (result->conflictReport)
             OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
         ShowMessage(Q(result->message), context.parent);
+        // Codes already present: the user may settle them record by record and import again.
+        if (!result->imported && result->conflictReport)
+            ResolveCollisionsAndImport(context, prepared);
     });
     if (context.refreshList) context.refreshList();
+}
+
+void ResolveCollisionsAndImport(const ExchangeContext& context,
+                                const exchange::PreparedImport& prepared) {
+    auto collisions = exchange::ListCollisions(*context.db, prepared);
+    if (collisions.empty()) return;
+    ConflictView view(
+        std::move(collisions),
+        [&](double code) { return exchange::DescribeDifferences(*context.db, prepared, code); },
+        context.parent);
+    if (view.exec() != QDialog::Accepted) return;
+    const auto decisions = view.Decisions();
+    std::optional<exchange::ImportResult> result;
+    {
+        const ShownWhileRunning shown(context.progress);
+        result = exchange::ImportWithDecisions(*context.db, prepared, decisions,
+                                               check::TemporaryFolder(),
+                                               ProgressOf(context.progress));
+    }
+    if (result->conflictReport)
+        OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
+    ShowMessage(Q(result->message), context.parent);
+}
+
+void ShowImportHistory(const ExchangeContext& context) {
+    Guarded(context.parent, [&] {
+        ImportHistoryDialog dialog(*context.db, context.parent);
+        dialog.exec();
+    });
 }
 
 void BackupDatabaseCommand(const ExchangeContext& context) {

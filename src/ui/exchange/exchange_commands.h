@@ -9,6 +9,10 @@
 
 class QWidget;
 
+namespace tallwick::exchange {
+class PreparedImport;
+}
+
 namespace tallwick::ui {
 
 class TProgressBarForm;
@@ -28,5 +32,11 @@ void ExportOfflinePackage(const ExchangeContext& context);   // "上报到离线
 void ExportNetworkReport(const ExchangeContext& context);    // "上报到网络版"
 void ImportDataFileCommand(const ExchangeContext& context);  // "数据导入"
 void BackupDatabaseCommand(const ExchangeContext& context);  // "数据备份"
+void ShowImportHistory(const ExchangeContext& context);      // "导入记录"
+
+// After an import refused for codes already present: the conflict view, and on its "导  入" the
+// import with the user's decisions. Nothing changes when the view is cancelled.
+void ResolveCollisionsAndImport(const ExchangeContext& context,
+                                const exchange::PreparedImport& prepared);
 
 }  // namespace tallwick::ui

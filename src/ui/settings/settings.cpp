@@ -1,5 +1,7 @@
 #include "settings/settings.h"
 
+#include "store/safety_copy.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -35,6 +37,25 @@ bool WriteAndReadShowGrid(Registry& registry) {
     }
     return registry.ReadRegInteger(QStringLiteral("ShowGrid"), 1, RegistryRoot::LocalMachine,
                                    kSystemKey) == 1;
+}
+
+int ReadSafetyCopiesKept(const Registry& registry) {
+    const int kept =
+        registry.ReadRegInteger(QString::fromLatin1(kSafetyCopyCountSetting),
+                                kDefaultSafetyCopiesKept, RegistryRoot::LocalMachine, kEnvSettingKey);
+    return kept > 0 ? kept : kDefaultSafetyCopiesKept;
+}
+
+void ApplySafetyCopySetting(const Registry& registry) {
+    SafetyCopyPolicy policy = CurrentSafetyCopyPolicy();
+    policy.kept = ReadSafetyCopiesKept(registry);
+    SetSafetyCopyPolicy(std::move(policy));
+}
+
+void WriteSafetyCopiesKept(Registry& registry, int kept) {
+    registry.WriteRegInteger(QString::fromLatin1(kSafetyCopyCountSetting), kept,
+                             RegistryRoot::LocalMachine, kEnvSettingKey);
+    ApplySafetyCopySetting(registry);
 }
 
 QString DocumentsFolder() {

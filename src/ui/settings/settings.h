@@ -21,6 +21,14 @@ AppSettings LoadSettings(Registry& registry, const QString& programFolder);
 // write is tolerated; what the file holds decides.
 bool WriteAndReadShowGrid(Registry& registry);
 
+// How many safety copies stay ("SafetyCopyCount" of the options key); the default when unset or
+// not a positive number.
+int ReadSafetyCopiesKept(const Registry& registry);
+// Stores the number and has the safety copies of this run keep it.
+void WriteSafetyCopiesKept(Registry& registry, int kept);
+// Has the safety copies of this run keep what the settings say.
+void ApplySafetyCopySetting(const Registry& registry);
+
 // Where the file dialogs of the program start.
 QString DocumentsFolder();
 

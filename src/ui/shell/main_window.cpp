@@ -3,6 +3,7 @@
 #include "check/check_dialog.h"
 #include "entry/entry_window.h"
 #include "exchange/exchange_commands.h"
+#include "exchange/restore_dialog.h"
 #include "list/column_chooser_dialog.h"
 #include "list/delete_dialog.h"
 #include "list/record_list_model.h"
@@ -101,7 +102,9 @@ void MainWindow::BuildMenus() {
     menuBar()->addMenu(QStringLiteral("查找"))->addActions({a.locate, a.search});
     menuBar()->addMenu(QStringLiteral("逻辑检查"))->addActions({a.checkSelected, a.check});
     menuBar()->addMenu(QStringLiteral("数据处理"))->addActions({a.group, a.sum});
-    menuBar()->addMenu(QStringLiteral("工具"))->addActions({a.options, a.compress, a.recordGrid});
+    menuBar()
+        ->addMenu(QStringLiteral("工具"))
+        ->addActions({a.options, a.compress, a.restore, a.recordGrid});
     menuBar()->addAction(a.about);
     menuBar()->addAction(a.quit);
 }
@@ -112,8 +115,8 @@ void MainWindow::BuildGroups() {
                       {a.addNew, a.modify, a.remove, a.check, a.conditionSearch, a.sum, a.group,
                        a.saveList, a.print});
     groups_->AddGroup(QStringLiteral("备份与上报"),
-                      {a.fastImport, a.backup, a.exportOffline, a.exportNetwork});
-    groups_->AddGroup(QStringLiteral("系统工具"), {a.compress, a.options, a.recordGrid});
+                      {a.fastImport, a.backup, a.exportOffline, a.exportNetwork, a.importHistory});
+    groups_->AddGroup(QStringLiteral("系统工具"), {a.compress, a.restore, a.options, a.recordGrid});
     groups_->setCurrentIndex(1);
 }
 
@@ -138,6 +141,8 @@ void MainWindow::WireActions() {
     connect(a.modify, &QAction::triggered, this, &MainWindow::ModifyRecord);
     connect(a.remove, &QAction::triggered, this, &MainWindow::DeleteRecords);
     connect(a.compress, &QAction::triggered, this, &MainWindow::CompactDatabase);
+    connect(a.restore, &QAction::triggered, this, &MainWindow::RestoreBackup);
+    connect(a.importHistory, &QAction::triggered, this, [this] { ShowImportHistory(Exchange()); });
     connect(a.options, &QAction::triggered, this, &MainWindow::EditOptions);
     connect(a.recordGrid, &QAction::triggered, this, &MainWindow::ChooseColumns);
     connect(a.check, &QAction::triggered, this, &MainWindow::CheckRecords);
@@ -276,6 +281,22 @@ void MainWindow::CompactDatabase() {
     try {
         Connection().Reopen();
         model_->Requery();
+        list_->MoveToFirst();
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(error.what()), this);
+    }
+}
+
+void MainWindow::RestoreBackup() {
+    RestoreDialog dialog(Connection(), registry_, [this] { AfterDatabaseReplaced(); }, this);
+    dialog.exec();
+}
+
+void MainWindow::AfterDatabaseReplaced() {
+    try {
+        state_.databaseLabel = QString::fromStdString(Connection().ReadDatabaseLabel());
+        setWindowTitle(QStringLiteral("Tallwick - ") + state_.databaseLabel);
+        model_->Reload();  // the restored file brings its own catalogue of list columns
         list_->MoveToFirst();
     } catch (const std::exception& error) {
         ShowMessage(QString::fromUtf8(error.what()), this);

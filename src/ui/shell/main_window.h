@@ -49,6 +49,7 @@ class MainWindow : public QMainWindow {
     void ModifyRecord();         // actModify: the entry window on the current record
     void DeleteRecords();        // actDelete: the delete dialog
     void CompactDatabase();      // actCompress
+    void RestoreBackup();        // actRestore: the safety copies and any backup file
     void EditOptions();          // actOptions
     void ChooseColumns();        // actRecordGrid
     void CheckRecords();         // actCheck: the check dialog
@@ -72,6 +73,8 @@ class MainWindow : public QMainWindow {
     void WireActions();
     bool ListNotEmpty() const;
     void RefreshListKeepingRecord();
+    // After the working database was replaced: its label in the caption, the list from the top.
+    void AfterDatabaseReplaced();
     ExchangeContext Exchange();
     // Shows the query result list of a condition over the working database.
     void ShowQueryResults(const std::string& condition);

@@ -14,6 +14,7 @@ StartupResult RunStartup(Registry& registry, const std::filesystem::path& progra
     } catch (const RegistryWriteError& error) {
         showError(QString::fromStdString(error.what()));
     }
+    ApplySafetyCopySetting(registry);
 
     DatabaseConnection connection = [&] {
         const ScopedUpgradeNotice notice(

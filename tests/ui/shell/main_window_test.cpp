@@ -103,7 +103,7 @@ class MainWindowTest : public QObject {
         for (QToolButton* button : groups.widget(1)->findChildren<QToolButton*>())
             backupGroup << button->text();
         QCOMPARE(backupGroup,
-                 (QStringList{"数据导入", "数据备份", "上报到离线版", "上报到网络版"}));
+                 (QStringList{"数据导入", "数据备份", "上报到离线版", "上报到网络版", "导入记录"}));
     }
 
     void anEmptyDatabaseDisablesWhatNeedsARecord() {

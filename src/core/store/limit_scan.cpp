@@ -1,0 +1,144 @@
+#include "store/limit_scan.h"
+
+#include "store/database.h"
+
+#include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
+
+#include <cfloat>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace tallwick {
+namespace {
+
+using StatementPtr = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
+
+StatementPtr Prepare(SQLite::Database& db, const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    const int code = sqlite3_prepare_v2(db.getHandle(), sql.c_str(), -1, &statement, nullptr);
+    if (code != SQLITE_OK) throw SQLite::Exception(db.getHandle(), code);
+    return StatementPtr(statement, &sqlite3_finalize);
+}
+
+// CAST(x AS INTEGER) saturates and truncates; x equals it only when whole and within range.
+bool IsWholeReal(double x) {
+    return x >= -9223372036854775808.0 && x < 9223372036854775808.0 && std::trunc(x) == x;
+}
+
+bool IsWhole(sqlite3_stmt* row, int i, int type) {
+    return type == SQLITE_INTEGER || (type == SQLITE_FLOAT && IsWholeReal(sqlite3_column_double(row, i)));
+}
+
+// length() of SQLite: characters before the first NUL, a lead byte with its continuation bytes
+// counting once.
+std::size_t TextLength(const unsigned char* z) {
+    std::size_t length = 0;
+    while (unsigned char c = *z) {
+        ++z;
+        ++length;
+        if (c >= 0xc0) {
+            while ((*z & 0xc0) == 0x80) ++z;
+        }
+    }
+    return length;
+}
+
+bool Within(const FieldLimit& limit, sqlite3_stmt* row, int i,
+            const std::set<std::int64_t>* codes) {
+    const int type = sqlite3_column_type(row, i);
+    switch (limit.kind) {
+        case FieldLimit::Kind::UnitCode: {
+            if (!IsWhole(row, i, type)) return false;
+            const double value = sqlite3_column_double(row, i);
+            if (type == SQLITE_INTEGER) {
+                const auto whole = sqlite3_column_int64(row, i);
+                return whole >= 100000000000 && whole <= 999999999999;
+            }
+            return value >= 100000000000.0 && value <= 999999999999.0;
+        }
+        case FieldLimit::Kind::Whole:
+            return type == SQLITE_NULL || IsWhole(row, i, type);
+        case FieldLimit::Kind::Decimal:
+            return type == SQLITE_NULL || type == SQLITE_INTEGER ||
+                   (type == SQLITE_FLOAT && std::fabs(sqlite3_column_double(row, i)) <= DBL_MAX);
+        case FieldLimit::Kind::Text:
+            if (type == SQLITE_NULL) return true;
+            if (type != SQLITE_TEXT) return false;
+            return limit.maxLength == 0 || TextLength(sqlite3_column_text(row, i)) <= limit.maxLength;
+        case FieldLimit::Kind::CodeTable:
+            return type == SQLITE_NULL ||
+                   (type == SQLITE_INTEGER && codes->count(sqlite3_column_int64(row, i)) > 0);
+        case FieldLimit::Kind::RecordState: {
+            if (type != SQLITE_INTEGER) return false;
+            const auto state = sqlite3_column_int64(row, i);
+            return state >= 0 && state <= 2;
+        }
+    }
+    return true;
+}
+
+std::set<std::int64_t> CodesOf(SQLite::Database& db, const std::string& table) {
+    std::set<std::int64_t> codes;
+    SQLite::Statement query(db, "SELECT ID FROM main." + QuoteIdentifier(table) +
+                                    " WHERE typeof(ID) = 'integer'");
+    while (query.executeStep()) codes.insert(query.getColumn(0).getInt64());
+    return codes;
+}
+
+constexpr const char* kGuardedTables[] = {"dt_data", "dt_data1"};
+
+}  // namespace
+
+std::optional<std::int64_t> FirstRowBreakingLimits(SQLite::Database& db, const std::string& table,
+                                                   const std::vector<FieldLimit>& limits,
+                                                   std::int64_t afterRowId) {
+    if (limits.empty()) return std::nullopt;
+    std::map<std::string, std::set<std::int64_t>> codeTables;
+    std::vector<const std::set<std::int64_t>*> codes;
+    std::string columns;
+    for (const FieldLimit& limit : limits) {
+        columns += ", " + QuoteIdentifier(limit.column);
+        if (limit.kind != FieldLimit::Kind::CodeTable) {
+            codes.push_back(nullptr);
+            continue;
+        }
+        auto found = codeTables.find(limit.codeTable);
+        if (found == codeTables.end())
+            found = codeTables.emplace(limit.codeTable, CodesOf(db, limit.codeTable)).first;
+        codes.push_back(&found->second);
+    }
+    const auto query = Prepare(db, "SELECT rowid" + columns + " FROM main." +
+                                       QuoteIdentifier(table) + " WHERE rowid > ? ORDER BY rowid");
+    sqlite3_bind_int64(query.get(), 1, afterRowId);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(query.get())) == SQLITE_ROW) {
+        for (std::size_t i = 0; i < limits.size(); ++i) {
+            if (!Within(limits[i], query.get(), static_cast<int>(i) + 1, codes[i]))
+                return sqlite3_column_int64(query.get(), 0);
+        }
+    }
+    if (step != SQLITE_DONE) throw SQLite::Exception(db.getHandle(), step);
+    return std::nullopt;
+}
+
+SuspendedInsertGuards::SuspendedInsertGuards(SQLite::Database& db) : db_(db) {
+    for (const char* table : kGuardedTables) {
+        const std::string name = std::string(table) + "_limits_insert";
+        SQLite::Statement definition(
+            db_, "SELECT sql FROM main.sqlite_master WHERE type = 'trigger' AND name = ?");
+        definition.bind(1, name);
+        if (!definition.executeStep()) continue;
+        dropped_.emplace_back(name, definition.getColumn(0).getString());
+    }
+    for (const auto& [name, sql] : dropped_) db_.exec("DROP TRIGGER main." + QuoteIdentifier(name));
+}
+
+void SuspendedInsertGuards::Restore() {
+    for (const auto& [name, sql] : dropped_) db_.exec(sql);
+    dropped_.clear();
+}
+
+}  // namespace tallwick
