@@ -35,5 +35,7 @@ int RunSummary(const CommandContext& context);
 int RunQuery(const CommandContext& context);
 int RunExportList(const CommandContext& context);
 int RunPrint(const CommandContext& context);
+int RunLocate(const CommandContext& context);
+int RunRules(const CommandContext& context);
 
 }  // namespace tallwick::cli

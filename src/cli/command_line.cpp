@@ -17,9 +17,13 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info [--json]   label, database path and record counts of the working database\n"
-    "  check (--all | --range LOW HIGH | --codes C1,C2,...)\n"
+    "  check (--all | --range LOW HIGH | --codes C1,C2,...) [--locate]\n"
     "                  check stored records against the logic rules; the result file\n"
-    "                  goes to $TEMP (or the system's temporary folder)\n"
+    "                  goes to $TEMP (or the system's temporary folder); with --locate it\n"
+    "                  also names the answers to look at first for each record with errors\n"
+    "  locate CODE     the answers of a stored record that a smallest repair changes:\n"
+    "                  field, current value and a value with which every rule holds\n"
+    "  rules --analyse what the logic rules allow, level class by level class\n"
     "  export-package --provider NAME -o OUT.dat\n"
     "                  the clean records as a protected package for the offline version\n"
     "  import FILE [--yes]\n"
@@ -91,6 +95,8 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         if (command == "query") return RunQuery(context);
         if (command == "export-list") return RunExportList(context);
         if (command == "print") return RunPrint(context);
+        if (command == "locate") return RunLocate(context);
+        if (command == "rules") return RunRules(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;
