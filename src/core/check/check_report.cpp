@@ -107,6 +107,12 @@ void CheckReport::WriteString(const LogicError& error) {
     ++errorItemCount_;
 }
 
+void CheckReport::WriteNote(const std::string& line) {
+    if (unitClean_) return;
+    Line("  " + line);
+    Line("");
+}
+
 void CheckReport::EndUnit() {
     if (unitClean_) return;
     out_.flush();

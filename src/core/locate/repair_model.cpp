@@ -226,6 +226,27 @@ class ModelBuilder {
 
 }  // namespace
 
+std::optional<bool> DecidedByFixed(const Formula& formula, const std::vector<FieldState>& fields) {
+    if (formula.kind == Formula::Kind::Compare) {
+        for (const LinearTerm& term : formula.lhs.terms) {
+            if (fields[static_cast<std::size_t>(term.field)].free) return std::nullopt;
+        }
+        return Evaluate(formula, [&](int field) { return fields[static_cast<std::size_t>(field)].value; });
+    }
+    const bool all = formula.kind == Formula::Kind::All;
+    bool open = false;
+    for (const Formula& part : formula.parts) {
+        const std::optional<bool> decided = DecidedByFixed(part, fields);
+        if (!decided) {
+            open = true;
+        } else if (*decided != all) {
+            return !all;  // a false part of "all", a true part of "any"
+        }
+    }
+    if (open) return std::nullopt;
+    return all;
+}
+
 Formula Negated(const Formula& formula) {
     Formula negated;
     switch (formula.kind) {

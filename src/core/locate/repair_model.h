@@ -7,6 +7,7 @@
 
 #include "locate/rule_formula.h"
 
+#include <optional>
 #include <vector>
 
 namespace tallwick::locate {
@@ -31,6 +32,9 @@ struct RepairResult {
 // stay as they are.
 RepairResult SolveRepair(const std::vector<FieldState>& fields,
                          const std::vector<const Formula*>& formulas, bool preferClose);
+
+// Whether the fixed fields alone decide the formula; nullopt when it depends on a free field.
+std::optional<bool> DecidedByFixed(const Formula& formula, const std::vector<FieldState>& fields);
 
 // The condition under which `formula` fails.
 Formula Negated(const Formula& formula);

@@ -147,6 +147,10 @@ std::vector<LevelClassAnalysis> AnalyseRules(const LocateCatalogue& catalogue,
         if (together == Answer::No) analysis.conflicting = IrreducibleConflict(fields, rules);
 
         for (std::size_t r = 0; r < rules.size(); ++r) {
+            if (DecidedByFixed(rules[r].holds, fields) == std::optional<bool>(true)) {
+                analysis.levelDecided.push_back(rules[r].number);
+                continue;
+            }
             const Formula fails = Negated(rules[r].holds);
             const Answer canFail = Satisfiable(fields, {&fails});
             if (canFail == Answer::No) {
