@@ -59,6 +59,38 @@ bool IsCoverField(int index) {
     return Fields()[static_cast<std::size_t>(index)].name[0] == 'c';
 }
 
+int EntryPageOf(int index) {
+    const std::string_view name = Fields()[static_cast<std::size_t>(index)].name;
+    const int number = (name[1] - '0') * 100 + (name[2] - '0') * 10 + (name[3] - '0');
+    switch (name[0]) {
+        case 'z':
+            return 1;
+        case 'x':
+            return 2;
+        case 'b':
+            return number <= 36 ? 3 : 4;
+        case 'f':
+            return 5;
+        case 'l':
+            return 6;
+        case 'j':
+            return 7;
+        case 's':
+            return 8;
+        case 'w':
+            return 9;
+        case 'n':
+        case 'g':
+            return 10;
+        case 'd':
+            return number <= 31 ? 11 : 12;
+        case 'y':
+            return 13;
+        default:
+            return 0;
+    }
+}
+
 double FieldValue(const RecordValues& values, int index) {
     const LocateField& field = Fields()[static_cast<std::size_t>(index)];
     if (field.real) return values.*field.realMember;

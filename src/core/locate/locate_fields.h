@@ -27,6 +27,9 @@ int LocateFieldIndex(std::string_view name);
 // A cover field: never changed by a repair.
 bool IsCoverField(int index);
 
+// The entry window page that holds the field: 0 the cover, 1 表1 ... 13 附表2.
+int EntryPageOf(int index);
+
 double FieldValue(const check::RecordValues& values, int index);
 // Whole-number fields take the value rounded to the nearest integer.
 void SetFieldValue(check::RecordValues& values, int index, double value);
