@@ -25,8 +25,8 @@ constexpr const char* kNotFound = "没有找到能通过全部逻辑关系检查
 }  // namespace
 
 int RunLocate(const CommandContext& context) {
-    const auto code = context.args.size() == 1 ? ParseExactly<std::int64_t>(context.args[0])
-                                               : std::nullopt;
+    const auto code =
+        context.args.size() == 1 ? ParseExactly<std::int64_t>(context.args[0]) : std::nullopt;
     if (!code) {
         context.err << kUsage;
         return 2;

@@ -52,14 +52,15 @@ int RunRules(const CommandContext& context) {
         if (analysis.consistent) {
             context.out << "  全部规则可以同时成立\n";
         } else if (!analysis.conflicting.empty()) {
-            context.out << "  全部规则不能同时成立，互相矛盾的规则：" << Numbers(analysis.conflicting)
-                        << '\n';
+            context.out << "  全部规则不能同时成立，互相矛盾的规则："
+                        << Numbers(analysis.conflicting) << '\n';
         } else {
             context.out << "  未能判断全部规则能否同时成立\n";
         }
         context.out << "  本层次不填报其指标或不适用、因而总是成立的规则："
                     << Numbers(analysis.levelDecided) << '\n';
-        context.out << "  在取值范围内不会不成立的其他规则：" << Numbers(analysis.neverFail) << '\n';
+        context.out << "  在取值范围内不会不成立的其他规则：" << Numbers(analysis.neverFail)
+                    << '\n';
         context.out << "  可由其他规则推出的规则：" << Numbers(analysis.implied) << '\n';
         if (!analysis.undecided.empty())
             context.out << "  未能判断的规则：" << Numbers(analysis.undecided) << '\n';

@@ -1,8 +1,8 @@
 // Error localisation: the smallest repairs of hand-made records, the judge of every suggestion,
 // records no repair can mend, determinism, and the formulas' agreement with the compiled rules.
+#include "locate/error_localiser.h"
 #include "check/compiled_rules.h"
 #include "locate/delivered_formulas.h"
-#include "locate/error_localiser.h"
 #include "locate/locate_fields.h"
 #include "test_support.h"
 
@@ -27,12 +27,34 @@ check::RecordValues Record(const Values& values) {
 
 // A provincial union (level 1) that breaks no rule.
 Values CleanProvince() {
-    return {{"c901", 100000000001}, {"c904", 1},  {"z001", 40},  {"z002", 20}, {"z003", 10},
-            {"z004", 20},           {"z005", 10}, {"x001", 5},   {"x002", 1},  {"x003", 2},
-            {"b017", 3},            {"b018", 2000}, {"f008", 1}, {"f009", 5},  {"f010", 3},
-            {"f011", 1},            {"f012", 2},  {"d005", 20},  {"d007", 3},  {"d012", 10},
-            {"d014", 10},           {"d024", 10}, {"d023", 40},  {"d032", 1},  {"d039", 5},
-            {"d045", 45},           {"d046", 5},  {"d050", 5}};
+    return {{"c901", 100000000001},
+            {"c904", 1},
+            {"z001", 40},
+            {"z002", 20},
+            {"z003", 10},
+            {"z004", 20},
+            {"z005", 10},
+            {"x001", 5},
+            {"x002", 1},
+            {"x003", 2},
+            {"b017", 3},
+            {"b018", 2000},
+            {"f008", 1},
+            {"f009", 5},
+            {"f010", 3},
+            {"f011", 1},
+            {"f012", 2},
+            {"d005", 20},
+            {"d007", 3},
+            {"d012", 10},
+            {"d014", 10},
+            {"d024", 10},
+            {"d023", 40},
+            {"d032", 1},
+            {"d039", 5},
+            {"d045", 45},
+            {"d046", 5},
+            {"d050", 5}};
 }
 
 Values With(Values values, const Values& changes) {
@@ -90,9 +112,7 @@ TEST_F(Localiser, FindsTheSmallestRepairOfHandMadeFaults) {
         {"a wrong total", {{"d012", 100}}, {{"d012", 100, 10}}},
         // Rule 57: "no" with follow-up numbers; clearing them would take four changes.
         {"a yes/no answer against its follow-up numbers", {{"f008", 2}}, {{"f008", 2, 1}}},
-        {"two independent faults",
-         {{"d014", 1}, {"f008", 2}},
-         {{"f008", 2, 1}, {"d014", 1, 10}}},
+        {"two independent faults", {{"d014", 1}, {"f008", 2}}, {{"f008", 2, 1}, {"d014", 1, 10}}},
         // Rule 38 with the amount 2.5 kept: the count goes below it rather than the amount up.
         {"a count above its decimal amount", {{"b018", 2.5}}, {{"b017", 3, 2}}},
         // Outside its codes: the yes/no answer must change whatever the rules say.
@@ -133,7 +153,8 @@ TEST_F(Localiser, EverySuggestionPassesTheCompiledRulesAndTheLimits) {
         const check::RecordValues repaired = Repaired(record, found.changes);
         EXPECT_TRUE(compiled.FailingRules(repaired).empty());
         for (const RepairChange& change : found.changes) {
-            EXPECT_TRUE(localiser.Catalogue().Answered(change.field, static_cast<int>(record.c904)));
+            EXPECT_TRUE(
+                localiser.Catalogue().Answered(change.field, static_cast<int>(record.c904)));
             EXPECT_TRUE(localiser.Catalogue().Limits(change.field).Admits(change.repaired));
         }
     }
@@ -143,8 +164,7 @@ TEST_F(Localiser, EverySuggestionPassesTheCompiledRulesAndTheLimits) {
 TEST_F(Localiser, SaysSoWhenNoRepairWithinTheLimitsExists) {
     // A county-level trade union (level 5) does not answer b037-b039: the stored 7 stays, and
     // rule 50 cannot hold without b038 and b039.
-    const check::RecordValues unasked =
-        Record(With(CleanProvince(), {{"c904", 5}, {"b037", 7}}));
+    const check::RecordValues unasked = Record(With(CleanProvince(), {{"c904", 5}, {"b037", 7}}));
     const Localisation found = Delivered().Locate(unasked);
     EXPECT_EQ(found.outcome, Localisation::Outcome::NoRepair);
     EXPECT_EQ(found.unaskedAnswers, std::vector<int>{LocateFieldIndex("b037")});

@@ -74,8 +74,7 @@ RunControl Ask(const CheckProgress& progress, std::uint64_t done, std::uint64_t 
 
 CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                             const CompiledRuleSet& rules, CheckReport& report,
-                            const CheckProgress& progress, bool markClean,
-                            const UnitNotes& notes) {
+                            const CheckProgress& progress, bool markClean, const UnitNotes& notes) {
     const std::string condition = CheckCondition(scope);
     const auto total = static_cast<std::uint64_t>(
         db.execAndGet(

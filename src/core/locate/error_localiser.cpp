@@ -172,8 +172,8 @@ Localisation ErrorLocaliser::Locate(const check::RecordValues& record) const {
         for (int f = 0; f < kLocateFieldCount; ++f) {
             FieldState& state = fields[static_cast<std::size_t>(f)];
             if (!state.free || components.Find(f) != component) continue;
-            state.bound = std::min(catalogue_.Limits(f).upper,
-                                   std::floor(2 * scale + kRepairHeadroom));
+            state.bound =
+                std::min(catalogue_.Limits(f).upper, std::floor(2 * scale + kRepairHeadroom));
         }
         const RepairResult repair = SolveRepair(fields, formulas, true);
         if (repair.status == RepairResult::Status::Infeasible) {

@@ -6,7 +6,6 @@
 #include <array>
 #include <cmath>
 #include <string_view>
-#include <utility>
 
 namespace tallwick::locate {
 namespace {
@@ -56,14 +55,6 @@ bool LocateCatalogue::Answered(int field, int level) const {
     if (IsCoverField(field)) return false;
     const std::string& rule = levelRules_[static_cast<std::size_t>(field)];
     return rule.empty() || entry::EvaluateLevelRule(level, rule);
-}
-
-void LocateCatalogue::SetLimits(int field, AnswerLimits limits) {
-    limits_[static_cast<std::size_t>(field)] = limits;
-}
-
-void LocateCatalogue::SetLevelRule(int field, std::string rule) {
-    levelRules_[static_cast<std::size_t>(field)] = std::move(rule);
 }
 
 }  // namespace tallwick::locate

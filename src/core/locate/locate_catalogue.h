@@ -21,7 +21,7 @@ namespace tallwick::locate {
 inline constexpr double kLargestAnswer = 99999999999999.0;
 
 struct AnswerLimits {
-    bool whole = true;  // false where the form takes decimals (amounts in yuan)
+    bool whole = true;              // false where the form takes decimals (amounts in yuan)
     double upper = kLargestAnswer;  // every answer is at least 0
 
     bool Admits(double value) const;
@@ -39,9 +39,6 @@ class LocateCatalogue {
     double Weight(int field) const { return weights_[static_cast<std::size_t>(field)]; }
     // Whether a union of `level` answers the field; cover fields are never answers.
     bool Answered(int field, int level) const;
-
-    void SetLimits(int field, AnswerLimits limits);
-    void SetLevelRule(int field, std::string rule);
 
   private:
     LocateCatalogue();

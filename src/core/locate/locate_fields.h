@@ -13,8 +13,8 @@ namespace tallwick::locate {
 struct LocateField {
     std::string_view name;
     bool real = false;  // read as a floating-point number by the compiled rules
-    double check::RecordValues::* realMember = nullptr;
-    check::WideInt check::RecordValues::* integerMember = nullptr;
+    double check::RecordValues::*realMember = nullptr;
+    check::WideInt check::RecordValues::*integerMember = nullptr;
 };
 
 // The 244 fields in questionnaire order: c901, c904, then z, x, b, f, l, j, s, w, n, g, d, y.

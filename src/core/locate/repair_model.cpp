@@ -105,9 +105,8 @@ class ModelBuilder {
 
     Fold FoldOf(const Formula& formula) const {
         if (HasFree(formula)) return Fold::Open;
-        const bool holds = Evaluate(formula, [&](int field) {
-            return fields_[static_cast<std::size_t>(field)].value;
-        });
+        const bool holds = Evaluate(
+            formula, [&](int field) { return fields_[static_cast<std::size_t>(field)].value; });
         return holds ? Fold::True : Fold::False;
     }
 
@@ -231,7 +230,8 @@ std::optional<bool> DecidedByFixed(const Formula& formula, const std::vector<Fie
         for (const LinearTerm& term : formula.lhs.terms) {
             if (fields[static_cast<std::size_t>(term.field)].free) return std::nullopt;
         }
-        return Evaluate(formula, [&](int field) { return fields[static_cast<std::size_t>(field)].value; });
+        return Evaluate(formula,
+                        [&](int field) { return fields[static_cast<std::size_t>(field)].value; });
     }
     const bool all = formula.kind == Formula::Kind::All;
     bool open = false;
@@ -315,12 +315,14 @@ RepairResult SolveRepair(const std::vector<FieldState>& fields,
         for (const auto& [field, columns] : builder.Columns()) {
             // distance ≥ |value − current × change|
             const int distance = problem.AddColumn({0, kUnbounded, false, 1});
-            problem.rows.push_back({{{distance, 1}, {columns.value, -1}, {columns.change, columns.base}},
-                                    0,
-                                    kUnbounded});
-            problem.rows.push_back({{{distance, 1}, {columns.value, 1}, {columns.change, -columns.base}},
-                                    0,
-                                    kUnbounded});
+            problem.rows.push_back(
+                {{{distance, 1}, {columns.value, -1}, {columns.change, columns.base}},
+                 0,
+                 kUnbounded});
+            problem.rows.push_back(
+                {{{distance, 1}, {columns.value, 1}, {columns.change, -columns.base}},
+                 0,
+                 kUnbounded});
         }
         MipSolution closer = SolveMip(problem);
         if (closer.status == MipSolution::Status::Optimal) solution = std::move(closer);
@@ -329,7 +331,8 @@ RepairResult SolveRepair(const std::vector<FieldState>& fields,
     result.status = RepairResult::Status::Repaired;
     for (const auto& [field, columns] : builder.Columns()) {
         if (solution.values[static_cast<std::size_t>(columns.change)] < 0.5) continue;
-        result.changed.emplace_back(field, solution.values[static_cast<std::size_t>(columns.value)]);
+        result.changed.emplace_back(field,
+                                    solution.values[static_cast<std::size_t>(columns.value)]);
     }
     return result;
 }

@@ -13,11 +13,11 @@
 namespace tallwick::locate {
 
 struct FieldState {
-    bool free = false;   // the answer may change
-    double value = 0;    // fixed: its value; free: its current value
+    bool free = false;    // the answer may change
+    double value = 0;     // fixed: its value; free: its current value
     bool forced = false;  // free, and the current value is outside the limits: it must change
-    double bound = 0;    // free: the largest value a repair may give it
-    double weight = 1;   // free: what a change costs
+    double bound = 0;     // free: the largest value a repair may give it
+    double weight = 1;    // free: what a change costs
 };
 
 struct RepairResult {

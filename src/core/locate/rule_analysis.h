@@ -11,14 +11,14 @@
 namespace tallwick::locate {
 
 struct LevelClassAnalysis {
-    std::vector<int> levels;       // the level codes of the class
-    int answeredFields = 0;        // answers the class fills in
-    bool consistent = false;       // some answers satisfy every rule
-    std::vector<int> conflicting;  // when not: rules that cannot hold together, none spare
-    std::vector<int> levelDecided; // rules that the level alone makes hold (their answers unasked)
-    std::vector<int> neverFail;    // other rules that hold for any answers within the limits
-    std::vector<int> implied;      // rules that hold whenever the other rules do
-    std::vector<int> undecided;    // the solver gave no answer for these
+    std::vector<int> levels;        // the level codes of the class
+    int answeredFields = 0;         // answers the class fills in
+    bool consistent = false;        // some answers satisfy every rule
+    std::vector<int> conflicting;   // when not: rules that cannot hold together, none spare
+    std::vector<int> levelDecided;  // rules that the level alone makes hold (their answers unasked)
+    std::vector<int> neverFail;     // other rules that hold for any answers within the limits
+    std::vector<int> implied;       // rules that hold whenever the other rules do
+    std::vector<int> undecided;     // the solver gave no answer for these
 };
 
 // Every level code in `levels`, grouped into classes. Answers go up to `bound` at most, which

@@ -20,9 +20,9 @@ Linear Linear::Constant(double value) {
 
 Linear& Linear::operator+=(const Linear& other) {
     for (const LinearTerm& term : other.terms) {
-        const auto at = std::lower_bound(
-            terms.begin(), terms.end(), term.field,
-            [](const LinearTerm& t, int field) { return t.field < field; });
+        const auto at =
+            std::lower_bound(terms.begin(), terms.end(), term.field,
+                             [](const LinearTerm& t, int field) { return t.field < field; });
         if (at != terms.end() && at->field == term.field) {
             at->coefficient += term.coefficient;
             if (at->coefficient == 0) terms.erase(at);

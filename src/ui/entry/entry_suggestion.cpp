@@ -32,10 +32,12 @@ void SuggestionWorker::Request(const check::RecordValues& values, int ticket) {
             const locate::Localisation found = localiser->Locate(values);
             if (found.outcome == locate::Localisation::Outcome::Suggested) {
                 for (const locate::RepairChange& change : found.changes) {
-                    const auto name = locate::LocateFields()[static_cast<std::size_t>(change.field)].name;
+                    const auto name =
+                        locate::LocateFields()[static_cast<std::size_t>(change.field)].name;
                     links << QStringLiteral("%1:%2")
                                  .arg(locate::EntryPageOf(change.field))
-                                 .arg(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+                                 .arg(QString::fromLatin1(name.data(),
+                                                          static_cast<qsizetype>(name.size())));
                     texts << Text(locate::NamedField(change.field, *hints));
                 }
             } else if (const auto text = locate::SuggestionLine(found, *hints)) {

@@ -100,11 +100,13 @@ class CheckDialogTest : public QObject {
         dialog.checkButton()->click();
         // Rule 1 (z002 <= z001) breaks with z002 = 5 and z001 = 1: the one answer to change is
         // z002, since z001 is tied to z003 by rule 2.
-        QCOMPARE(report().count(QStringLiteral("  建议首先核对：z002（专职工会干部中女性）\r\n")), 2);
+        QCOMPARE(report().count(QStringLiteral("  建议首先核对：z002（专职工会干部中女性）\r\n")),
+                 2);
         QVERIFY(dialog.locateBox()->isEnabled());
 
         QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
-        QVERIFY(dialog.grab().save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/check_dialog_locate.png")));
+        QVERIFY(dialog.grab().save(
+            QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/check_dialog_locate.png")));
     }
 
     void cleanDataIsCongratulatedAndTheListRefreshed() {
