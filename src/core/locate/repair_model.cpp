@@ -294,27 +294,19 @@ RepairResult SolveRepair(const std::vector<FieldState>& fields,
         }
     }
     MipProblem& problem = builder.Problem();
-    MipSolution solution = SolveMip(problem);
-    if (solution.status == MipSolution::Status::Infeasible) {
-        result.status = RepairResult::Status::Infeasible;
-        return result;
-    }
-    if (solution.status != MipSolution::Status::Optimal) return result;
-    result.cost = solution.objective;
-
-    if (preferClose && solution.objective > 0) {
-        // Keep the cost at its least and, among those repairs, stay near the current values.
-        MipRow cost;
-        for (std::size_t c = 0; c < problem.columns.size(); ++c) {
-            MipColumn& column = problem.columns[c];
-            if (column.cost != 0) cost.coefficients.emplace_back(static_cast<int>(c), column.cost);
-            column.cost = 0;
+    if (preferClose) {
+        // Among the cheapest repairs, the one nearest the current values: each unit of distance
+        // costs so little that all of them together weigh less than half the lightest change.
+        double farthest = 1;
+        double lightest = 1;
+        for (const auto& [field, columns] : builder.Columns()) {
+            farthest += std::max(columns.base, columns.bound);
+            lightest = std::min(lightest, fields[static_cast<std::size_t>(field)].weight);
         }
-        cost.upper = solution.objective + 1e-6 * std::max(1.0, solution.objective);
-        problem.rows.push_back(std::move(cost));
+        const double unit = 0.5 * lightest / farthest;
         for (const auto& [field, columns] : builder.Columns()) {
             // distance ≥ |value − current × change|
-            const int distance = problem.AddColumn({0, kUnbounded, false, 1});
+            const int distance = problem.AddColumn({0, kUnbounded, false, unit});
             problem.rows.push_back(
                 {{{distance, 1}, {columns.value, -1}, {columns.change, columns.base}},
                  0,
@@ -324,15 +316,20 @@ RepairResult SolveRepair(const std::vector<FieldState>& fields,
                  0,
                  kUnbounded});
         }
-        MipSolution closer = SolveMip(problem);
-        if (closer.status == MipSolution::Status::Optimal) solution = std::move(closer);
     }
+    const MipSolution solution = SolveMip(problem);
+    if (solution.status == MipSolution::Status::Infeasible) {
+        result.status = RepairResult::Status::Infeasible;
+        return result;
+    }
+    if (solution.status != MipSolution::Status::Optimal) return result;
 
     result.status = RepairResult::Status::Repaired;
     for (const auto& [field, columns] : builder.Columns()) {
         if (solution.values[static_cast<std::size_t>(columns.change)] < 0.5) continue;
         result.changed.emplace_back(field,
                                     solution.values[static_cast<std::size_t>(columns.value)]);
+        result.cost += fields[static_cast<std::size_t>(field)].weight;
     }
     return result;
 }
