@@ -1,8 +1,11 @@
 // The entry window on 100,000 stored records: loading a record into the form (moving to the
 // next record), and saving it with the whole rule table checked.
+#include "entry/entry_error_list.h"
 #include "entry/entry_window.h"
 #include "list/record_list_model.h"
 #include "list/record_list_view.h"
+#include "locate/error_localiser.h"
+#include "locate/stored_record.h"
 #include "record_generator.h"
 #include "settings/registry.h"
 #include "store/connection.h"
@@ -10,6 +13,9 @@
 #include "widgets/message_box.h"
 
 #include <benchmark/benchmark.h>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
 
 #include <filesystem>
 
@@ -66,5 +72,55 @@ void BM_SaveWithWholeRuleTable(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(f.window->Save());
 }
 BENCHMARK(BM_SaveWithWholeRuleTable)->Unit(benchmark::kMillisecond);
+
+// A record of a county-level or higher union (every answer asked) saved with logic errors: the
+// save itself, and the save until the error list names the answers to look at first.
+bool GoToRecordWithErrors(Fixture& f) {
+    const locate::ErrorLocaliser localiser(locate::LocateCatalogue::Read(*f.db),
+                                           locate::LocateRules::Delivered());
+    for (int row = 50'000; row < f.model->RowCount(); ++row) {
+        const auto stored = locate::ReadStoredValues(*f.db, f.model->CodeAt(row));
+        if (!stored || !stored->checked || stored->values.c904 > 3) continue;
+        if (localiser.Locate(stored->values).outcome != locate::Localisation::Outcome::Suggested)
+            continue;
+        f.list->GoToRow(row);
+        f.window->Begin(false, *f.list);
+        return true;
+    }
+    return false;
+}
+
+void WaitForSuggestion(Fixture& f) {
+    QElapsedTimer waited;
+    waited.start();
+    while (f.window->ErrorList().Suggestion()->isHidden() && waited.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+void BM_SaveWithErrors(benchmark::State& state) {
+    Fixture& f = Shared();
+    if (!GoToRecordWithErrors(f)) state.SkipWithError("no record with errors");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(f.window->Save());
+        state.PauseTiming();
+        WaitForSuggestion(f);  // the suggestion of this save, outside the time measured
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SaveWithErrors)->Unit(benchmark::kMillisecond);
+
+void BM_SaveWithErrorsUntilSuggestion(benchmark::State& state) {
+    Fixture& f = Shared();
+    if (!GoToRecordWithErrors(f)) state.SkipWithError("no record with errors");
+    int shown = 0;
+    for (auto _ : state) {
+        f.window->Save();
+        WaitForSuggestion(f);
+        shown += f.window->ErrorList().Suggestion()->isHidden() ? 0 : 1;
+    }
+    state.counters["shown"] = shown;
+}
+BENCHMARK(BM_SaveWithErrorsUntilSuggestion)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
-// tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...): a check run over stored
-// records with the compiled rules. Records that pass are marked clean. The result file goes to
-// the temporary folder; its path and the totals are printed, the file is not opened.
+// tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...) [--locate]: a check run over
+// stored records with the compiled rules. Records that pass are marked clean. The result file
+// goes to the temporary folder; its path and the totals are printed, the file is not opened.
+// With --locate each record's errors are followed by the answers to look at first.
 #include "arguments.h"
 #include "command.h"
 #include "terminal_progress.h"
@@ -9,16 +10,19 @@
 #include "check/check_run.h"
 #include "check/compiled_rules.h"
 #include "check/field_hints.h"
+#include "locate/locate_worker.h"
 #include "store/connection.h"
 #include "store/data_folder_lock.h"
 
+#include <algorithm>
+#include <optional>
 #include <ostream>
 
 namespace tallwick::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...)\n";
+    "usage: tallwick-cli check (--all | --range LOW HIGH | --codes C1,C2,...) [--locate]\n";
 
 std::optional<std::vector<double>> ParseCodes(const std::string& list) {
     auto codes = ParseCommaList<double>(list);
@@ -42,7 +46,11 @@ std::optional<check::CheckScope> ParseScope(const std::vector<std::string>& args
 }  // namespace
 
 int RunCheck(const CommandContext& context) {
-    const auto scope = ParseScope(context.args);
+    std::vector<std::string> args = context.args;
+    const auto locateFlag = std::find(args.begin(), args.end(), "--locate");
+    const bool locate = locateFlag != args.end();
+    if (locate) args.erase(locateFlag);
+    const auto scope = ParseScope(args);
     if (!scope) {
         context.err << kUsage;
         return 2;
@@ -51,15 +59,24 @@ int RunCheck(const CommandContext& context) {
     const auto lock = DataFolderLock::Acquire(context.programFolder);
     auto connection = DatabaseConnection::Open(context.programFolder);
     const std::string label = connection.ReadDatabaseLabel();
-    const check::CompiledRuleSet rules(check::FieldHints::Load(connection.Db()));
+    const check::FieldHints hints = check::FieldHints::Load(connection.Db());
+    const check::CompiledRuleSet rules(hints);
     check::CheckReport report(check::CheckReportPath(check::TemporaryFolder(), label));
+    std::optional<locate::LocateWorker> localiser;
+    if (locate) {
+        localiser.emplace(locate::ErrorLocaliser(locate::LocateCatalogue::Read(connection.Db()),
+                                                 locate::LocateRules::Delivered()),
+                          hints);
+    }
 
     TerminalProgress bar(context.err, context.progressOnTerminal);
-    const auto result = check::CheckDataset(connection.Db(), *scope, rules, report,
-                                            [&](std::uint64_t done, std::uint64_t total) {
-                                                bar.Update(done, total);
-                                                return check::RunControl::Continue;
-                                            });
+    const auto result = check::CheckDataset(
+        connection.Db(), *scope, rules, report,
+        [&](std::uint64_t done, std::uint64_t total) {
+            bar.Update(done, total);
+            return check::RunControl::Continue;
+        },
+        true, localiser ? localiser->Notes() : check::UnitNotes{});
     bar.Finish();
 
     context.out << report.Path().string() << '\n';

@@ -39,5 +39,7 @@ int RunHistory(const CommandContext& context);
 int RunBackups(const CommandContext& context);
 int RunRestore(const CommandContext& context);
 int RunImports(const CommandContext& context);
+int RunLocate(const CommandContext& context);
+int RunRules(const CommandContext& context);
 
 }  // namespace tallwick::cli

@@ -21,9 +21,13 @@ constexpr const char* kUsage =
     "\n"
     "commands:\n"
     "  info [--json]   label, database path and record counts of the working database\n"
-    "  check (--all | --range LOW HIGH | --codes C1,C2,...)\n"
+    "  check (--all | --range LOW HIGH | --codes C1,C2,...) [--locate]\n"
     "                  check stored records against the logic rules; the result file\n"
-    "                  goes to $TEMP (or the system's temporary folder)\n"
+    "                  goes to $TEMP (or the system's temporary folder); with --locate it\n"
+    "                  also names the answers to look at first for each record with errors\n"
+    "  locate CODE     the answers of a stored record that a smallest repair changes:\n"
+    "                  field, current value and a value with which every rule holds\n"
+    "  rules --analyse what the logic rules allow, level class by level class\n"
     "  export-package --provider NAME -o OUT.dat\n"
     "                  the clean records as a protected package for the offline version\n"
     "  import FILE [--yes] [--on-conflict refuse|keep|replace]\n"
@@ -81,6 +85,8 @@ constexpr std::pair<std::string_view, CommandFunction> kCommands[] = {
     {"backups", RunBackups},
     {"restore", RunRestore},
     {"imports", RunImports},
+    {"locate", RunLocate},
+    {"rules", RunRules},
 };
 
 }  // namespace

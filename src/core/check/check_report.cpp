@@ -107,6 +107,12 @@ void CheckReport::WriteString(const LogicError& error) {
     ++errorItemCount_;
 }
 
+void CheckReport::WriteNote(const std::string& line) {
+    if (unitClean_) return;
+    Line("  " + line);
+    Line("");
+}
+
 void CheckReport::EndUnit() {
     // Buffered: the report is written under a temporary name and renamed when the run ends, so an
     // interrupted run never leaves a misleading file to flush for.

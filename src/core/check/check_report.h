@@ -42,6 +42,8 @@ class CheckReport {
     // The record whose errors follow: its code and name head the first error's entry.
     void BeginUnit(double code, std::string name);
     void WriteString(const LogicError& error);
+    // A line after the unit's errors, indented like them; nothing for a unit without errors.
+    void WriteNote(const std::string& line);
     // Makes the unit's entries durable.
     void EndUnit();
 

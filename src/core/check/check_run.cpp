@@ -5,6 +5,8 @@
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
+#include <chrono>
+#include <deque>
 #include <memory>
 
 namespace tallwick::check {
@@ -13,6 +15,53 @@ namespace {
 // Enough records per commit that committing costs little, few enough that a stop loses nothing
 // the user would notice.
 constexpr std::uint64_t kCommitEvery = 2000;
+
+// The records with errors whose notes are still being made, written in the order checked.
+class PendingUnits {
+  public:
+    explicit PendingUnits(CheckReport& report) : report_(report) {}
+
+    void Add(double code, std::string name, std::vector<LogicError> errors, UnitNote note) {
+        units_.push_back({code, std::move(name), std::move(errors), std::move(note)});
+        // A bounded queue: the run waits for the notes rather than holding every record.
+        while (!units_.empty() && (Ready(units_.front()) || units_.size() > kMostPending)) {
+            WriteFront(true);
+        }
+    }
+
+    // waitForNotes false: a stopped run writes what it found without the notes not yet made.
+    void WriteAll(bool waitForNotes) {
+        while (!units_.empty()) WriteFront(waitForNotes);
+    }
+
+  private:
+    static constexpr std::size_t kMostPending = 256;
+
+    struct Unit {
+        double code;
+        std::string name;
+        std::vector<LogicError> errors;
+        UnitNote note;
+    };
+
+    static bool Ready(const Unit& unit) {
+        return unit.note.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
+
+    void WriteFront(bool waitForNote) {
+        const Unit unit = std::move(units_.front());
+        units_.pop_front();
+        report_.BeginUnit(unit.code, unit.name);
+        for (const LogicError& error : unit.errors) report_.WriteString(error);
+        if (unit.note.valid() && (waitForNote || Ready(unit))) {
+            if (const std::optional<std::string> line = unit.note.get()) report_.WriteNote(*line);
+        }
+        report_.EndUnit();
+    }
+
+    CheckReport& report_;
+    std::deque<Unit> units_;
+};
 
 RunControl Ask(const CheckProgress& progress, std::uint64_t done, std::uint64_t total) {
     if (!progress) return RunControl::Continue;
@@ -25,7 +74,7 @@ RunControl Ask(const CheckProgress& progress, std::uint64_t done, std::uint64_t 
 
 CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                             const CompiledRuleSet& rules, CheckReport& report,
-                            const CheckProgress& progress, bool markClean) {
+                            const CheckProgress& progress, bool markClean, const UnitNotes& notes) {
     const std::string condition = CheckCondition(scope);
     const auto total = static_cast<std::uint64_t>(
         db.execAndGet(
@@ -48,14 +97,26 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
     SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");
     auto batch = std::make_unique<SQLite::Transaction>(db);
     std::uint64_t inBatch = 0;
+    PendingUnits pending(report);
 
     try {
         while (rows.executeStep()) {
             const RecordValues values = columns.Read(rows);
-            report.BeginUnit(values.c901, rows.getColumn(nameColumn).getString());
-            const bool clean = rules.CheckRecord(
-                values, [&](const LogicError& error) { report.WriteString(error); });
-            report.EndUnit();
+            bool clean = true;
+            if (notes) {
+                std::vector<LogicError> errors;
+                clean = rules.CheckRecord(
+                    values, [&](const LogicError& error) { errors.push_back(error); });
+                if (!clean) {
+                    pending.Add(values.c901, rows.getColumn(nameColumn).getString(),
+                                std::move(errors), notes(values));
+                }
+            } else {
+                report.BeginUnit(values.c901, rows.getColumn(nameColumn).getString());
+                clean = rules.CheckRecord(
+                    values, [&](const LogicError& error) { report.WriteString(error); });
+                report.EndUnit();
+            }
             if (!clean) ++result.unitsWithErrors;
 
             const int newState = clean ? 1 : 2;
@@ -73,6 +134,7 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
             }
             if (Ask(progress, result.recordsChecked, total) == RunControl::Stop) {
                 batch->commit();
+                pending.WriteAll(false);
                 result.stopped = true;
                 result.errorItems = report.ErrorItemCount();
                 report.EndInterrupted();
@@ -86,12 +148,14 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
         } catch (...) {
         }
         try {
+            pending.WriteAll(false);
             report.EndInterrupted();
         } catch (...) {
         }
         throw;
     }
     batch->commit();
+    pending.WriteAll(true);
     result.errorItems = report.ErrorItemCount();
     result.totalsWritten = report.Finish(result.unitsWithErrors);
     return result;

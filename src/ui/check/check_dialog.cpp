@@ -3,6 +3,7 @@
 #include "check/compiled_rules.h"
 #include "check/field_hints.h"
 #include "common/user_error.h"
+#include "locate/locate_worker.h"
 #include "widgets/code_box.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
@@ -26,12 +27,22 @@ namespace tallwick::ui {
 
 check::CheckRunResult RunCheckAndReport(SQLite::Database& db, const std::string& databaseLabel,
                                         const check::CheckScope& scope,
-                                        const check::CheckProgress& progress, QWidget* parent) {
+                                        const check::CheckProgress& progress, QWidget* parent,
+                                        bool locate) {
     check::CheckRunResult result;
     try {
-        const check::CompiledRuleSet rules(check::FieldHints::Load(db));
+        const check::FieldHints hints = check::FieldHints::Load(db);
+        const check::CompiledRuleSet rules(hints);
         check::CheckReport report(check::CheckReportPath(check::TemporaryFolder(), databaseLabel));
-        result = check::CheckDataset(db, scope, rules, report, progress);
+        // The solver works on the other cores while this thread reads and checks.
+        std::optional<locate::LocateWorker> localiser;
+        if (locate) {
+            localiser.emplace(locate::ErrorLocaliser(locate::LocateCatalogue::Read(db),
+                                                     locate::LocateRules::Delivered()),
+                              hints);
+        }
+        result = check::CheckDataset(db, scope, rules, report, progress, true,
+                                     localiser ? localiser->Notes() : check::UnitNotes{});
         if (result.stopped) return result;
         if (result.totalsWritten) {
             OpenFileInViewer(QString::fromStdString(report.Path().string()), parent);
@@ -66,7 +77,8 @@ CheckDialog::CheckDialog(SQLite::Database& db, std::string databaseLabel,
       pause_(new QPushButton(QStringLiteral("暂  停"))),
       resume_(new QPushButton(QStringLiteral("继  续"))),
       return_(new QPushButton(QStringLiteral("返  回"))),
-      changeState_(new QCheckBox(QStringLiteral("标记逻辑合格的数据"), this)) {
+      changeState_(new QCheckBox(QStringLiteral("标记逻辑合格的数据"), this)),
+      locate_(new QCheckBox(QStringLiteral("同时定位可能有误的指标"))) {
     setWindowTitle(QStringLiteral("选择检查的方式"));
     low_->setObjectName(QStringLiteral("c901_1"));
     high_->setObjectName(QStringLiteral("c901_2"));
@@ -83,6 +95,9 @@ CheckDialog::CheckDialog(SQLite::Database& db, std::string databaseLabel,
     choiceGrid->addWidget(low_, 2, 1);
     choiceGrid->addWidget(new QLabel(QStringLiteral("到")), 2, 2);
     choiceGrid->addWidget(high_, 2, 3);
+    locate_->setObjectName(QStringLiteral("LocateErrors"));
+    locate_->setToolTip(QStringLiteral("在检查结果中为每个有错误的单位列出建议首先核对的指标"));
+    choiceGrid->addWidget(locate_, 3, 0, 1, 4);
 
     bar_->setTextVisible(false);
     auto* busy = new QProgressBar;  // an animation while the run goes on
@@ -125,7 +140,7 @@ CheckDialog::CheckDialog(SQLite::Database& db, std::string databaseLabel,
 }
 
 void CheckDialog::StartCheck() {
-    for (QWidget* choice : std::initializer_list<QWidget*>{selected_, all_, range_})
+    for (QWidget* choice : std::initializer_list<QWidget*>{selected_, all_, range_, locate_})
         choice->setEnabled(false);
     bar_->setValue(0);
     preparing_->show();
@@ -159,7 +174,7 @@ void CheckDialog::StartCheck() {
         const auto result = RunCheckAndReport(
             db_, label_, *scope,
             [this](std::uint64_t done, std::uint64_t total) { return OnProgress(done, total); },
-            this);
+            this, locate_->isChecked());
         if (!result.stopped && refreshList_) {
             try {
                 refreshList_();
@@ -237,7 +252,7 @@ void CheckDialog::EnterIdle() {
     return_->setEnabled(true);
     pause_->setEnabled(false);
     resume_->setEnabled(false);
-    for (QWidget* choice : std::initializer_list<QWidget*>{selected_, all_, range_})
+    for (QWidget* choice : std::initializer_list<QWidget*>{selected_, all_, range_, locate_})
         choice->setEnabled(true);
 }
 

@@ -24,9 +24,11 @@ namespace tallwick::ui {
 // Runs a check over `scope` with the compiled rules and tells the user the outcome: the result
 // file opened in the viewer when there were errors, "恭喜你，所检查的数据没有逻辑错误" otherwise,
 // nothing after a stop. Errors (a result file that cannot be written) reach the user as messages.
+// With `locate`, each record's errors are followed by the answers to look at first.
 check::CheckRunResult RunCheckAndReport(SQLite::Database& db, const std::string& databaseLabel,
                                         const check::CheckScope& scope,
-                                        const check::CheckProgress& progress, QWidget* parent);
+                                        const check::CheckProgress& progress, QWidget* parent,
+                                        bool locate = false);
 
 // TdlgCheckForm "选择检查的方式": the selection, all records or a code range, with progress,
 // pause, resume and stop.
@@ -39,14 +41,17 @@ class CheckDialog : public QDialog {
                 std::function<std::optional<check::CheckScope>()> selectionScope,
                 std::function<void()> refreshList, QWidget* parent = nullptr);
 
-    static constexpr int kIdleHeight = 168;
-    static constexpr int kRunningHeight = 255;
+    // The heights of the original dialog and the row of the locate box below the choices.
+    static constexpr int kLocateRowHeight = 26;
+    static constexpr int kIdleHeight = 168 + kLocateRowHeight;
+    static constexpr int kRunningHeight = 255 + kLocateRowHeight;
 
     QRadioButton* selectedChoice() const { return selected_; }
     QRadioButton* allChoice() const { return all_; }
     QRadioButton* rangeChoice() const { return range_; }
     QLineEdit* lowBox() const { return low_; }
     QLineEdit* highBox() const { return high_; }
+    QCheckBox* locateBox() const { return locate_; }
     QPushButton* checkButton() const { return check_; }
     QPushButton* pauseButton() const { return pause_; }
     QPushButton* resumeButton() const { return resume_; }
@@ -90,6 +95,7 @@ class CheckDialog : public QDialog {
     QPushButton* resume_;
     QPushButton* return_;
     QCheckBox* changeState_;
+    QCheckBox* locate_;
     QTimer timer_;
 
     bool pauseRequested_ = false;

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -38,8 +39,23 @@ ErrorListWindow::ErrorListWindow(QWidget* parent)
     QFont font(QStringLiteral("SimSun"));
     font.setPixelSize(13);
     grid_->setFont(font);
+    suggestion_ = new QLabel(this);
+    suggestion_->setObjectName(QStringLiteral("Suggestion"));
+    suggestion_->setFont(font);
+    suggestion_->setWordWrap(true);
+    suggestion_->setTextFormat(Qt::RichText);
+    suggestion_->setContentsMargins(6, 3, 6, 3);
+    suggestion_->setStyleSheet(QStringLiteral("QLabel { background: rgb(255, 255, 204); }"));
+    suggestion_->hide();
+    connect(suggestion_, &QLabel::linkActivated, this, [this](const QString& link) {
+        const auto colon = link.indexOf(QLatin1Char(':'));
+        if (navigate_ && colon > 0) navigate_(link.left(colon).toInt(), link.mid(colon + 1));
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(suggestion_);
     layout->addWidget(grid_);
 
     connect(grid_, &QTableWidget::cellDoubleClicked, this,
@@ -49,6 +65,8 @@ ErrorListWindow::ErrorListWindow(QWidget* parent)
 
 void ErrorListWindow::ClearMessages() {
     hasMessages_ = false;
+    ++generation_;
+    SetSuggestionLine(QString());
     grid_->setRowCount(1);
     for (int column = 0; column < 4; ++column) grid_->setItem(0, column, new QTableWidgetItem);
     grid_->setRowHeight(0, kDefaultRowHeight);
@@ -56,6 +74,8 @@ void ErrorListWindow::ClearMessages() {
 }
 
 void ErrorListWindow::AddMessage(const check::LogicError& error) {
+    ++generation_;
+    SetSuggestionLine(QString());
     int row = 0;
     if (hasMessages_) {
         row = grid_->rowCount();
@@ -78,7 +98,23 @@ void ErrorListWindow::AddMessage(const check::LogicError& error) {
     }
 }
 
+void ErrorListWindow::SetSuggestion(const QStringList& links, const QStringList& texts) {
+    QString html = QStringLiteral("建议首先核对：");
+    for (qsizetype i = 0; i < links.size() && i < texts.size(); ++i) {
+        if (i > 0) html += QStringLiteral("、");
+        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(links[i], texts[i].toHtmlEscaped());
+    }
+    suggestion_->setText(html);
+    suggestion_->setVisible(!links.isEmpty());
+}
+
+void ErrorListWindow::SetSuggestionLine(const QString& line) {
+    suggestion_->setText(line.toHtmlEscaped());
+    suggestion_->setVisible(!line.isEmpty());
+}
+
 void ErrorListWindow::ShowList() {
+    if (shown_ && hasMessages_) shown_();
     if (isVisible()) return;
     placing_ = true;
     show();  // first, so that the size counts the window's frame

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QLabel;
 class QTableWidget;
 
 namespace tallwick::ui {
@@ -33,6 +34,17 @@ class ErrorListWindow : public QWidget, public check::MessageList {
     // it comes back where they left it.
     void SetPlacement(std::function<QPoint(QSize)> place) { place_ = std::move(place); }
 
+    // Told whenever the list is asked to show itself, with its final content for now.
+    void SetOnShown(std::function<void()> shown) { shown_ = std::move(shown); }
+    // Changes with every change of the errors listed: a suggestion for other errors is stale.
+    int Generation() const { return generation_; }
+
+    // The first line, "建议首先核对：" and the answers, each a link "page:field" that goes to its
+    // box like a double click on an error; or a line without links; empty hides it.
+    void SetSuggestion(const QStringList& links, const QStringList& texts);
+    void SetSuggestionLine(const QString& line);
+    QLabel* Suggestion() const { return suggestion_; }
+
     QTableWidget* Grid() const { return grid_; }
     void NavigateFromRow(int row);  // what a double click on `row` does
 
@@ -40,7 +52,10 @@ class ErrorListWindow : public QWidget, public check::MessageList {
     void moveEvent(QMoveEvent* event) override;
 
   private:
+    QLabel* suggestion_ = nullptr;
     QTableWidget* grid_ = nullptr;
+    int generation_ = 0;
+    std::function<void()> shown_;
     bool hasMessages_ = false;
     bool navigating_ = false;
     std::function<void(int, const QString&)> navigate_;

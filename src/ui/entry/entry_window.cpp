@@ -3,9 +3,11 @@
 #include "entry/edit_journal_keeper.h"
 #include "entry/entry_error_list.h"
 #include "entry/entry_number_box.h"
+#include "entry/entry_suggestion.h"
 #include "entry/level_rule.h"
 #include "entry/rtf_notes.h"
 #include "list/record_list_view.h"
+#include "locate/locate_fields.h"
 #include "settings/registry.h"
 #include "widgets/code_popup.h"
 #include "widgets/message_box.h"
@@ -82,6 +84,7 @@ EntryWindow::EntryWindow(DatabaseSource database, Registry& registry, QString pr
     journal_ = new EditJournalKeeper(
         [this] { return JournalSnapshot(); },
         [this] { return std::filesystem::path(Db().getFilename()).parent_path(); }, this);
+    errorList_->SetOnShown([this] { ScheduleSuggestion(); });
     BuildWindow();
 }
 
@@ -233,6 +236,21 @@ void EntryWindow::Begin(bool adding, RecordListView& list) {
     printCode_ = row >= 0 ? list.Model().CodeAt(row) : 0;
     catalogue_ = entry::EntryCatalogue::Read(Db());
     rules_ = std::make_unique<check::RuleTable>(Db(), *this, *errorList_, *notifier_);
+    delete suggestions_;
+    suggestions_ = new SuggestionWorker(
+        locate::ErrorLocaliser(locate::LocateCatalogue::FromRows(catalogue_->Rows()),
+                               locate::LocateRules::Delivered()),
+        check::FieldHints::Load(Db()), this);
+    connect(suggestions_, &SuggestionWorker::Ready, this,
+            [this](int ticket, const QStringList& links, const QStringList& texts,
+                   const QString& line) {
+                if (ticket != errorList_->Generation() || errorList_->HasNoMessages()) return;
+                if (links.isEmpty()) {
+                    errorList_->SetSuggestionLine(line);
+                } else {
+                    errorList_->SetSuggestion(links, texts);
+                }
+            });
     levels_ = entry::LoadCodeList(Db(), "CT_LevelCode");
     states_ = entry::LoadCodeList(Db(), "CT_state");
     errorList_->ClearMessages();
@@ -414,6 +432,30 @@ void EntryWindow::ApplyReportingState(int state) {
     }
     check_->setEnabled(false);
     hold_->setEnabled(false);
+}
+
+void EntryWindow::ScheduleSuggestion() {
+    // After the list is on screen and the save has finished: the solver never delays either.
+    if (suggestionScheduled_ || suggestions_ == nullptr) return;
+    suggestionScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        suggestionScheduled_ = false;
+        RequestSuggestion();
+    });
+}
+
+void EntryWindow::RequestSuggestion() {
+    if (suggestions_ == nullptr || errorList_->HasNoMessages()) return;
+    check::RecordValues values;
+    for (int f = 0; f < locate::kLocateFieldCount; ++f) {
+        const auto name = locate::LocateFields()[static_cast<std::size_t>(f)].name;
+        if (name == "c901") continue;  // a text box; no rule reads the code
+        try {
+            if (const auto value = Value(name)) locate::SetFieldValue(values, f, *value);
+        } catch (const std::invalid_argument&) {
+        }
+    }
+    suggestions_->Request(values, errorList_->Generation());
 }
 
 std::optional<double> EntryWindow::Value(std::string_view name) const {

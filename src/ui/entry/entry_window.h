@@ -23,6 +23,7 @@ namespace tallwick::ui {
 
 class EditJournalKeeper;
 class ErrorListWindow;
+class SuggestionWorker;
 class RecordListView;
 class Registry;
 
@@ -127,6 +128,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     void ShowPage(int index);  // a switch by the program: no checks
     void LoadNotes(int page);
     void FocusLater(QWidget* widget);
+    void ScheduleSuggestion();
+    void RequestSuggestion();
 
     DatabaseSource database_;
     Registry& registry_;
@@ -134,6 +137,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     EntryForm form_;
     ErrorListWindow* errorList_ = nullptr;
     std::unique_ptr<check::RuleTable> rules_;
+    SuggestionWorker* suggestions_ = nullptr;
+    bool suggestionScheduled_ = false;
     std::unique_ptr<check::UserNotifier> notifier_;
     std::optional<entry::EntryCatalogue> catalogue_;
     entry::CodeList levels_;

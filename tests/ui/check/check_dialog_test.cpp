@@ -3,6 +3,9 @@
 #include "test_support.h"
 #include "widgets/message_box.h"
 
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -78,6 +81,32 @@ class CheckDialogTest : public QObject {
         QCOMPARE(CountState(2), 1);
         QCOMPARE(opened.size(), 1);
         QVERIFY(opened.first().endsWith(QStringLiteral("2018基层以上-测试-逻辑检查结果.txt")));
+    }
+
+    void theLocateBoxAddsTheAnswersToLookAtFirst() {
+        AddFaultyRecords(2);
+        CheckDialog dialog(copy->Db(), "测试", {}, {});
+        QVERIFY(!dialog.locateBox()->isChecked());  // off unless asked for
+        dialog.allChoice()->setChecked(true);
+        const auto report = [&] {
+            QFile file(opened.last());
+            file.open(QIODevice::ReadOnly);
+            return QString::fromUtf8(file.readAll());
+        };
+        dialog.checkButton()->click();
+        QVERIFY(!report().contains(QStringLiteral("建议首先核对")));
+
+        dialog.locateBox()->setChecked(true);
+        dialog.checkButton()->click();
+        // Rule 1 (z002 <= z001) breaks with z002 = 5 and z001 = 1: the one answer to change is
+        // z002, since z001 is tied to z003 by rule 2.
+        QCOMPARE(report().count(QStringLiteral("  建议首先核对：z002（专职工会干部中女性）\r\n")),
+                 2);
+        QVERIFY(dialog.locateBox()->isEnabled());
+
+        QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
+        QVERIFY(dialog.grab().save(
+            QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/check_dialog_locate.png")));
     }
 
     void cleanDataIsCongratulatedAndTheListRefreshed() {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "check/field_hints.h"
+#include "locate/error_localiser.h"
+
+#include <optional>
+#include <string>
+
+namespace tallwick::locate {
+
+inline constexpr const char* kSuggestionHead = "建议首先核对：";
+inline constexpr const char* kNoRepairLine = "在各指标的取值范围内，没有能使全部逻辑关系成立的修改";
+
+// "z003（专职干部中研究生）": the field and its readable name; the field alone when the
+// catalogue has no name for it.
+std::string NamedField(int field, const check::FieldHints& hints);
+
+// The line that names the answers to look at first, "建议首先核对：z003（…）、z005（…）"; the
+// no-repair line when nothing within the limits helps; nullopt when there is nothing to say.
+std::optional<std::string> SuggestionLine(const Localisation& localisation,
+                                          const check::FieldHints& hints);
+
+// The no-repair line, naming the answers that the level does not ask for but that hold values.
+std::string NoRepairText(const Localisation& localisation);
+
+// A value as the user typed it: whole numbers without a decimal point.
+std::string ValueText(double value);
+
+}  // namespace tallwick::locate
