@@ -22,7 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://tallwick.example.org)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
-# Workbooks and printed reports are handed to the desktop's viewer.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, libreoffice-calc | gnumeric")
+# Workbooks and printed reports are handed to the desktop's viewer through xdg-open; a
+# spreadsheet program to show them is only suggested, since most desktops bring one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libreoffice-calc | gnumeric")
 
 include(CPack)
