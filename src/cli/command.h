@@ -8,9 +8,10 @@
 
 namespace tallwick::cli {
 
-// What every command gets: its own arguments, the program folder and the streams to write to.
+// What every command gets: its own arguments, the data folder and the streams to write to.
 struct CommandContext {
     std::vector<std::string> args;
+    // The data folder (the working database's); delivered files are found through DeliveredFile.
     std::filesystem::path programFolder;
     std::ostream& out;
     std::ostream& err;

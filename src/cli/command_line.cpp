@@ -8,6 +8,7 @@
 #include "store/schema_version.h"
 
 #include <algorithm>
+#include <iterator>
 #include <ostream>
 #include <string_view>
 #include <utility>
@@ -47,7 +48,7 @@ constexpr const char* kUsage =
     "  export-network [-o OUT.dat] [--plain PLAIN.txt]\n"
     "                  the encrypted report file for the network version (or its plain text)\n"
     "  summary --by level|state|group:ID [--tables LIST] -o OUT.xlsx\n"
-    "                  the summary workbook from the template beside the program\n"
+    "                  the summary workbook from the delivered template\n"
     "  query (FIELD | --codes) OP NUMBER [and|or OP NUMBER] [-o OUT.xlsx] [--db OUT.mdb]\n"
     "  query --where CONDITION [-o OUT.xlsx] [--db OUT.mdb]\n"
     "                  the records of an indicator, code range or own condition, and their\n"
@@ -55,7 +56,7 @@ constexpr const char* kUsage =
     "  export-list [--range LOW HIGH | --group-item ID] [--tables LIST] -o OUT.xlsx\n"
     "                  the data list of the chosen survey tables\n"
     "  print CODE -o OUT.xlsx\n"
-    "                  the annual report of one record from the template beside the program\n"
+    "                  the annual report of one record from the delivered template\n"
     "  history CODE [--json]\n"
     "                  the changes of one record, newest first: time, operation, field, old and\n"
     "                  new value, separated by tabs\n"
@@ -63,9 +64,9 @@ constexpr const char* kUsage =
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
     "The data folder holds 2018NB_qd_201809251730.mdb; without --data-dir it is\n"
-    "$TALLWICK_DATA_DIR, else the folder of this program when it holds a working\n"
-    "database that may be written, else $XDG_DATA_HOME/Tallwick (~/.local/share/Tallwick),\n"
-    "which gets a copy of the delivered database on first use. `info` shows the file.\n";
+    "$TALLWICK_DATA_DIR, else the folder of this program when it holds a database that\n"
+    "may be written, else $XDG_DATA_HOME/Tallwick (~/.local/share/Tallwick), which gets a\n"
+    "copy of the delivered database on first use. `info` names the file in use.\n";
 
 using CommandFunction = int (*)(const CommandContext&);
 constexpr std::pair<std::string_view, CommandFunction> kCommands[] = {
@@ -117,13 +118,14 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
     const std::string command = argv[next];
     const auto found = std::find_if(std::begin(kCommands), std::end(kCommands),
                                     [&](const auto& entry) { return command == entry.first; });
+    // Before the data folder is chosen: a mistyped command must not make the user's folder.
     if (found == std::end(kCommands)) {
         err << "unknown command: " << command << "\n\n" << kUsage;
         return 2;
     }
     const ScopedUpgradeNotice notice([&err](const std::string& text) { err << text << '\n'; });
     try {
-        // Inside the try: seeding the user's data folder can fail like any file operation.
+        // Inside the try: the user's data folder may have to be made first, which can fail.
         const CommandContext context{{argv.begin() + static_cast<long>(next) + 1, argv.end()},
                                      ResolveProgramFolder(dataDir),
                                      out,

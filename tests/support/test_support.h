@@ -22,7 +22,7 @@ class TempFolder {
     std::filesystem::path path_;
 };
 
-// The database file that the build delivers in build/bin.
+// The database file that the build delivers (in build/delivered, copied into build/bin).
 std::filesystem::path DeliveredDatabasePath();
 
 // A private copy of the delivered database, in a folder of its own that serves as the program

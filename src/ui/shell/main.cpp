@@ -5,6 +5,7 @@
 #include "shell/qt_translations.h"
 #include "shell/wheel_to_keys.h"
 #include "widgets/message_box.h"
+#include "widgets/program_icon.h"
 
 #include "check/check_report.h"
 #include "common/file_io.h"
@@ -31,6 +32,9 @@ int main(int argc, char** argv) {
     tallwick::ui::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallwick"));
     QApplication::setApplicationVersion(QStringLiteral(TALLWICK_VERSION));
+    QApplication::setWindowIcon(tallwick::ui::ProgramIcon());
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tallwick"));
     tallwick::ui::InstallQtTranslations(app);
     // Name a Chinese face explicitly: left to itself, Qt may pick Japanese glyph forms.
     QFont font = QApplication::font();
@@ -46,7 +50,7 @@ int main(int argc, char** argv) {
     QCommandLineOption dataDir(
         QStringLiteral("data-dir"),
         QStringLiteral("Folder of the working database (default: the program's folder when it "
-                       "holds one, else ~/.local/share/Tallwick)."),
+                       "holds one that may be written, else ~/.local/share/Tallwick)."),
         QStringLiteral("DIR"));
     parser.addOption(dataDir);
     parser.process(app);

@@ -143,6 +143,7 @@ SummaryDialog::SummaryDialog(SQLite::Database& db, std::filesystem::path program
     connect(sum_, &QPushButton::clicked, this, &SummaryDialog::RunSummary);
     connect(back, &QPushButton::clicked, this, &QDialog::reject);
 
+    // The list as the user last left it in the data folder, else the delivered one.
     ShowLines(summary::ReadTableList(DeliveredFile(programFolder_, summary::kTableListFileName)));
     FillGroupingMenu();
     setFixedSize(QSize(460, 560));
