@@ -65,9 +65,9 @@ const fs::path& Package() {
 fs::path FreshReceiver(bool withRecords) {
     static const fs::path folder = BenchFolder("receiver");
     fs::remove_all(SafetyCopyFolder(folder));
-    fs::copy_file(withRecords ? ReceiverTemplate() / kDatabaseFileName
-                              : fs::path(TALLWICK_DELIVERED_DB),
-                  folder / kDatabaseFileName, fs::copy_options::overwrite_existing);
+    fs::copy_file(
+        withRecords ? ReceiverTemplate() / kDatabaseFileName : fs::path(TALLWICK_DELIVERED_DB),
+        folder / kDatabaseFileName, fs::copy_options::overwrite_existing);
     return folder;
 }
 
@@ -85,8 +85,7 @@ void BM_ImportReplacingHalf(benchmark::State& state) {
                                                          exchange::CollisionHandling::Replace);
         const auto result =
             exchange::ImportWithDecisions(connection.Db(), prepared, decisions, reports);
-        if (!result.imported || result.replaced != kReplaced)
-            state.SkipWithError("import failed");
+        if (!result.imported || result.replaced != kReplaced) state.SkipWithError("import failed");
     }
 }
 BENCHMARK(BM_ImportReplacingHalf)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5);

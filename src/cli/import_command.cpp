@@ -62,14 +62,13 @@ int RunImport(const CommandContext& context) {
 
     TerminalProgress bar(context.err, context.progressOnTerminal);
     const auto progress = [&](std::uint64_t done, std::uint64_t total) { bar.Update(done, total); };
-    const auto result =
-        handling == exchange::CollisionHandling::Refuse
-            ? exchange::TransferImport(connection.Db(), prepared, check::TemporaryFolder(),
-                                       progress)
-            : exchange::ImportWithDecisions(
-                  connection.Db(), prepared,
-                  exchange::DecisionsForAll(connection.Db(), prepared, handling),
-                  check::TemporaryFolder(), progress);
+    const auto result = handling == exchange::CollisionHandling::Refuse
+                            ? exchange::TransferImport(connection.Db(), prepared,
+                                                       check::TemporaryFolder(), progress)
+                            : exchange::ImportWithDecisions(
+                                  connection.Db(), prepared,
+                                  exchange::DecisionsForAll(connection.Db(), prepared, handling),
+                                  check::TemporaryFolder(), progress);
     bar.Finish();
     if (result.conflictReport) context.out << result.conflictReport->string() << '\n';
     if (!result.imported) {

@@ -35,10 +35,10 @@ int RunImports(const CommandContext& context) {
     const auto history = exchange::ReadHistory(connection.Db());
     if (!json) {
         for (const auto& entry : history) {
-            context.out << entry.time << '\t' << entry.operation << '\t'
-                        << OneLine(entry.fileName) << '\t' << OneLine(entry.label) << '\t'
-                        << entry.records << '\t' << entry.added << '\t' << entry.replaced << '\t'
-                        << entry.kept << '\t' << OneLine(entry.outcome) << '\n';
+            context.out << entry.time << '\t' << entry.operation << '\t' << OneLine(entry.fileName)
+                        << '\t' << OneLine(entry.label) << '\t' << entry.records << '\t'
+                        << entry.added << '\t' << entry.replaced << '\t' << entry.kept << '\t'
+                        << OneLine(entry.outcome) << '\n';
         }
         return 0;
     }
@@ -48,9 +48,9 @@ int RunImports(const CommandContext& context) {
         context.out << separator << "{\"time\": " << JsonString(entry.time)
                     << ", \"operation\": " << JsonString(entry.operation)
                     << ", \"file\": " << JsonString(entry.fileName)
-                    << ", \"label\": " << JsonString(entry.label) << ", \"records\": " << entry.records
-                    << ", \"added\": " << entry.added << ", \"replaced\": " << entry.replaced
-                    << ", \"kept\": " << entry.kept
+                    << ", \"label\": " << JsonString(entry.label)
+                    << ", \"records\": " << entry.records << ", \"added\": " << entry.added
+                    << ", \"replaced\": " << entry.replaced << ", \"kept\": " << entry.kept
                     << ", \"succeeded\": " << (entry.succeeded ? "true" : "false")
                     << ", \"outcome\": " << JsonString(entry.outcome) << '}';
         separator = ", ";

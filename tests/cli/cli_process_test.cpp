@@ -1,11 +1,11 @@
 // tallwick-cli as real processes: two programs on one data folder, a run killed with kill -9,
 // and Ctrl+C in the middle of a statement.
 #include "../core/exchange_test_data.h"
-#include "record_generator.h"
 #include "check/check_report.h"
 #include "exchange/data_import.h"
 #include "exchange/package_export.h"
 #include "exchange/package_template.h"
+#include "record_generator.h"
 #include "store/data_folder_lock.h"
 #include "store/database.h"
 #include "test_support.h"
@@ -221,8 +221,9 @@ TEST_F(CliProcessTest, AReplacingImportKilledMidwayLeavesTheDatabaseAsItWas) {
         SQLite::Statement older(*sent, "DELETE FROM dt_data WHERE c901 < ?");
         older.bind(1, 100000000001.0 + 7.0 * (kRecords / 2));
         older.exec();
-        sent->exec("DELETE FROM dt_data1 WHERE c901 NOT IN (SELECT c901 FROM dt_data);"
-                   "UPDATE dt_data SET RecordState = 1");
+        sent->exec(
+            "DELETE FROM dt_data1 WHERE c901 NOT IN (SELECT c901 FROM dt_data);"
+            "UPDATE dt_data SET RecordState = 1");
         exchange::ExportPackage(*sent, sender.Folder() / exchange::kPackageTemplateName,
                                 packages.Path() / "large.dat", "某某区总工会");
     }
@@ -252,9 +253,9 @@ TEST_F(CliProcessTest, AReplacingImportKilledMidwayLeavesTheDatabaseAsItWas) {
         fs::remove_all(receiver.Folder() / "backups");
         fs::remove(journal);  // what the last killed run left, rolled back already
         auto import = std::make_unique<CliProcess>(
-            receiver.Folder(), std::vector<std::string>{"import",
-                                                        (packages.Path() / "large.dat").string(),
-                                                        "--yes", "--on-conflict", "replace"});
+            receiver.Folder(),
+            std::vector<std::string>{"import", (packages.Path() / "large.dat").string(), "--yes",
+                                     "--on-conflict", "replace"});
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (!fs::exists(journal) && std::chrono::steady_clock::now() < giveUp &&
                !ended(import->Pid())) {
@@ -289,9 +290,9 @@ TEST_F(CliProcessTest, AReplacingImportKilledMidwayLeavesTheDatabaseAsItWas) {
     EXPECT_GE(rolledBack, 2);
 
     fs::copy_file(pristine, receiver.FilePath(), fs::copy_options::overwrite_existing);
-    const Finished finished = RunCli(receiver.Folder(), {"import",
-                                                         (packages.Path() / "large.dat").string(),
-                                                         "--yes", "--on-conflict", "replace"});
+    const Finished finished = RunCli(
+        receiver.Folder(),
+        {"import", (packages.Path() / "large.dat").string(), "--yes", "--on-conflict", "replace"});
     EXPECT_EQ(finished.exitCode, 0) << finished.err;
     EXPECT_NE(finished.out.find("新增5000条记录，替换5000条记录，保留0条现有记录。"),
               std::string::npos)

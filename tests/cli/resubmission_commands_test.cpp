@@ -59,8 +59,9 @@ class ResubmissionCommandsTest : public ::testing::Test {
 
     std::string Names() {
         return OpenExistingSqlite(receiver.FilePath())
-            ->execAndGet("SELECT group_concat(c902 || RecordState, ',') FROM (SELECT * FROM "
-                         "dt_data ORDER BY c901)")
+            ->execAndGet(
+                "SELECT group_concat(c902 || RecordState, ',') FROM (SELECT * FROM "
+                "dt_data ORDER BY c901)")
             .getString();
     }
 
@@ -75,16 +76,18 @@ TEST_F(ResubmissionCommandsTest, OnConflictSettlesCollidingCodesForAllRecords) {
     const CliRun refused = RunCli(receiver.Folder(), {"import", package.string(), "--yes"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.out, question + (temp.Path() / "数据导入编号冲突.txt").string() + "\n");
-    EXPECT_EQ(refused.err,
-              "导入过程中发生错误,准备导入的数据可能与现有的数据有重复的内容,请修正或者采用逐条导入方式。"
-              "\n");
+    EXPECT_EQ(
+        refused.err,
+        "导入过程中发生错误,准备导入的数据可能与现有的数据有重复的内容,请修正或者采用逐条导入方式。"
+        "\n");
     EXPECT_EQ(Names(), "甲2,乙2");
-    EXPECT_EQ(RunCli(receiver.Folder(), {"import", package.string(), "--yes", "--on-conflict",
-                                      "refuse"})
-                  .out,
-              refused.out);
+    EXPECT_EQ(
+        RunCli(receiver.Folder(), {"import", package.string(), "--yes", "--on-conflict", "refuse"})
+            .out,
+        refused.out);
 
-    const CliRun dry = RunCli(receiver.Folder(), {"import", package.string(), "--on-conflict", "replace"});
+    const CliRun dry =
+        RunCli(receiver.Folder(), {"import", package.string(), "--on-conflict", "replace"});
     EXPECT_EQ(dry.exitCode, 0);
     EXPECT_EQ(dry.out, question);
     EXPECT_EQ(Names(), "甲2,乙2");
@@ -96,8 +99,8 @@ TEST_F(ResubmissionCommandsTest, OnConflictSettlesCollidingCodesForAllRecords) {
                             "'导入！\n新增1条记录，替换0条记录，保留1条现有记录。\n");
     EXPECT_EQ(Names(), "甲2,乙2,丙1");
 
-    const CliRun replaced =
-        RunCli(receiver.Folder(), {"import", package.string(), "--yes", "--on-conflict", "replace"});
+    const CliRun replaced = RunCli(
+        receiver.Folder(), {"import", package.string(), "--yes", "--on-conflict", "replace"});
     EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
     EXPECT_EQ(replaced.out, question + "数据已经被正确地从'" + package.string() +
                                 "'导入！\n新增0条记录，替换2条记录，保留0条现有记录。\n");
@@ -122,15 +125,16 @@ TEST_F(ResubmissionCommandsTest, OnConflictSettlesCollidingCodesForAllRecords) {
         fields.push_back(line.substr(second + 1));
     }
     const std::string file = fs::absolute(package).string();
-    EXPECT_EQ(fields, (std::vector<std::string>{
-                          "导入\t" + file + "\t某某区总工会\t2\t0\t2\t0\t成功",
-                          "导入\t" + file + "\t某某区总工会\t2\t1\t0\t1\t成功",
-                          "导入\t" + file +
-                              "\t某某区总工会\t2\t0\t0\t0\t导入过程中发生错误,准备导入的数据可能与现有的"
-                              "数据有重复的内容,请修正或者采用逐条导入方式。",
-                          "导入\t" + file +
-                              "\t某某区总工会\t2\t0\t0\t0\t导入过程中发生错误,准备导入的数据可能与现有的"
-                              "数据有重复的内容,请修正或者采用逐条导入方式。"}));
+    EXPECT_EQ(fields,
+              (std::vector<std::string>{
+                  "导入\t" + file + "\t某某区总工会\t2\t0\t2\t0\t成功",
+                  "导入\t" + file + "\t某某区总工会\t2\t1\t0\t1\t成功",
+                  "导入\t" + file +
+                      "\t某某区总工会\t2\t0\t0\t0\t导入过程中发生错误,准备导入的数据可能与现有的"
+                      "数据有重复的内容,请修正或者采用逐条导入方式。",
+                  "导入\t" + file +
+                      "\t某某区总工会\t2\t0\t0\t0\t导入过程中发生错误,准备导入的数据可能与现有的"
+                      "数据有重复的内容,请修正或者采用逐条导入方式。"}));
     const CliRun json = RunCli(receiver.Folder(), {"imports", "--json"});
     EXPECT_TRUE(json.out.starts_with("[{\"time\": \"")) << json.out;
     EXPECT_NE(json.out.find("\"operation\": \"导入\", \"file\": \"" + file +
@@ -139,24 +143,30 @@ TEST_F(ResubmissionCommandsTest, OnConflictSettlesCollidingCodesForAllRecords) {
                             "\"成功\"}, {"),
               std::string::npos)
         << json.out;
-    EXPECT_TRUE(json.out.ends_with("\"succeeded\": false, \"outcome\": \"导入过程中发生错误,准备导入的数据可能与现有的数据有重复的内容,请修正或者采用逐条导入方式。\"}]\n"));
+    EXPECT_TRUE(
+        json.out.ends_with("\"succeeded\": false, \"outcome\": "
+                           "\"导入过程中发生错误,准备导入的数据可能与现有的数据有重复的内容,"
+                           "请修正或者采用逐条导入方式。\"}]\n"));
 }
 
 TEST_F(ResubmissionCommandsTest, BackupsListsTheSafetyCopiesAndRestoreBringsOneBack) {
     EXPECT_EQ(RunCli(receiver.Folder(), {"backups"}).out, "");
-    ASSERT_EQ(RunCli(receiver.Folder(), {"import", package.string(), "--on-conflict", "keep", "--yes"})
-                  .exitCode,
-              0);
-    ASSERT_EQ(RunCli(receiver.Folder(), {"import", package.string(), "--on-conflict", "replace", "--yes"})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        RunCli(receiver.Folder(), {"import", package.string(), "--on-conflict", "keep", "--yes"})
+            .exitCode,
+        0);
+    ASSERT_EQ(
+        RunCli(receiver.Folder(), {"import", package.string(), "--on-conflict", "replace", "--yes"})
+            .exitCode,
+        0);
     const CliRun listed = RunCli(receiver.Folder(), {"backups"});
     ASSERT_EQ(listed.exitCode, 0);
     const auto copies = ListSafetyCopies(receiver.Folder());
     ASSERT_EQ(copies.size(), 2u);
     std::string expected;
     for (const auto& copy : copies)
-        expected += copy.path.string() + "\t" + copy.time + "\t导入\t" + std::to_string(*copy.records) + "\n";
+        expected += copy.path.string() + "\t" + copy.time + "\t导入\t" +
+                    std::to_string(*copy.records) + "\n";
     EXPECT_EQ(listed.out, expected);
     // Newest first: the copy before the replace holds the kept import's three records.
     EXPECT_EQ(*copies[0].records, 3);
@@ -173,13 +183,15 @@ TEST_F(ResubmissionCommandsTest, BackupsListsTheSafetyCopiesAndRestoreBringsOneB
     EXPECT_EQ(Names(), before);
     EXPECT_EQ(ListSafetyCopies(receiver.Folder()).size(), 2u);
 
-    const CliRun restored = RunCli(receiver.Folder(), {"restore", copies[1].path.string(), "--yes"});
+    const CliRun restored =
+        RunCli(receiver.Folder(), {"restore", copies[1].path.string(), "--yes"});
     EXPECT_EQ(restored.exitCode, 0) << restored.err;
     EXPECT_EQ(Names(), "甲2,乙2");
     EXPECT_TRUE(restored.out.starts_with("数据库已经恢复为备份文件“" + copies[1].path.string()));
     EXPECT_EQ(ListSafetyCopies(receiver.Folder()).front().operation, "恢复");
-    EXPECT_TRUE(RunCli(receiver.Folder(), {"imports"}).out.find("\t恢复\t" + copies[1].path.string()) !=
-                std::string::npos);
+    EXPECT_TRUE(
+        RunCli(receiver.Folder(), {"imports"}).out.find("\t恢复\t" + copies[1].path.string()) !=
+        std::string::npos);
 
     const CliRun refused = RunCli(receiver.Folder(), {"restore", package.string(), "--yes"});
     EXPECT_EQ(refused.exitCode, 1);

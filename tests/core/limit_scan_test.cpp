@@ -1,7 +1,7 @@
 // The one-pass judgement of bulk-written rows must agree with the engine's, value for value,
 // since it stands in for the guard triggers during an import.
-#include "store/field_limits.h"
 #include "store/limit_scan.h"
+#include "store/field_limits.h"
 #include "test_support.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -12,22 +12,52 @@ namespace tallwick {
 namespace {
 
 // Values at and beyond the edges of every kind of limit, as SQL literals.
-const std::vector<std::string> kValues = {
-    "NULL", "0", "7", "-7", "7.0", "7.5", "-0.0", "1e15", "1e300", "9e999", "-9e999",
-    "9223372036854775807", "-9223372036854775808", "9.223372036854775807e18",
-    "-9.223372036854775808e18", "100000000000", "99999999999", "999999999999",
-    "1000000000000", "100000000001.0", "100000000001.5", "'7'", "'x'", "''", "X'00'",
-    "'一二三四五六七八九十'", "'一二三四五六七八九十一'", "'abc' || char(0) || 'defghijklmn'",
-    "CAST(X'80818283848586878889' AS TEXT)", "CAST(X'C0' AS TEXT) || 'abcdefghi'",
-    "110101", "110108", "10", "1", "2", "3", "5", "99"};
+const std::vector<std::string> kValues = {"NULL",
+                                          "0",
+                                          "7",
+                                          "-7",
+                                          "7.0",
+                                          "7.5",
+                                          "-0.0",
+                                          "1e15",
+                                          "1e300",
+                                          "9e999",
+                                          "-9e999",
+                                          "9223372036854775807",
+                                          "-9223372036854775808",
+                                          "9.223372036854775807e18",
+                                          "-9.223372036854775808e18",
+                                          "100000000000",
+                                          "99999999999",
+                                          "999999999999",
+                                          "1000000000000",
+                                          "100000000001.0",
+                                          "100000000001.5",
+                                          "'7'",
+                                          "'x'",
+                                          "''",
+                                          "X'00'",
+                                          "'一二三四五六七八九十'",
+                                          "'一二三四五六七八九十一'",
+                                          "'abc' || char(0) || 'defghijklmn'",
+                                          "CAST(X'80818283848586878889' AS TEXT)",
+                                          "CAST(X'C0' AS TEXT) || 'abcdefghi'",
+                                          "110101",
+                                          "110108",
+                                          "10",
+                                          "1",
+                                          "2",
+                                          "3",
+                                          "5",
+                                          "99"};
 
 TEST(LimitScan, JudgesEveryValueAsTheEngineDoes) {
     test::DeliveredDatabaseCopy copy;
     SQLite::Database& db = copy.Db();
     std::vector<FieldLimit> limits;
-    for (const auto kind : {FieldLimit::Kind::UnitCode, FieldLimit::Kind::Whole,
-                            FieldLimit::Kind::Decimal, FieldLimit::Kind::Text,
-                            FieldLimit::Kind::CodeTable, FieldLimit::Kind::RecordState}) {
+    for (const auto kind :
+         {FieldLimit::Kind::UnitCode, FieldLimit::Kind::Whole, FieldLimit::Kind::Decimal,
+          FieldLimit::Kind::Text, FieldLimit::Kind::CodeTable, FieldLimit::Kind::RecordState}) {
         FieldLimit limit;
         limit.column = "v";
         limit.kind = kind;

@@ -74,8 +74,9 @@ class RestoreTest : public ::testing::Test {
 
 TEST_F(RestoreTest, ABackupReplacesTheDatabaseAfterASafetyCopyOfIt) {
     // Later work that the restore undoes.
-    db().exec("DELETE FROM dt_data WHERE c901 = 100000000001; DELETE FROM dt_data1 WHERE c901 = "
-              "100000000001; UPDATE ct_label SET db_name = '后来的标签'");
+    db().exec(
+        "DELETE FROM dt_data WHERE c901 = 100000000001; DELETE FROM dt_data1 WHERE c901 = "
+        "100000000001; UPDATE ct_label SET db_name = '后来的标签'");
     test::AddRecord(db(), kFirst + 7, "后来");
     const auto later = test::RecordRows(db());
 
@@ -157,7 +158,8 @@ TEST_F(RestoreTest, FilesThatAreNoSoundBackupOfThisLayoutAreRefused) {
     };
     const std::vector<Case> cases = {
         {files.Path() / "missing.mdb", "您选择的文件并不存在，请选择其它文件。"},
-        {setup.FilePath(), "您选择的文件是系统正在使用的数据库文件，不能用它恢复，请选择其它文件。"},
+        {setup.FilePath(),
+         "您选择的文件是系统正在使用的数据库文件，不能用它恢复，请选择其它文件。"},
         {text, "所选文件不是本软件的数据备份文件，不能恢复。"},
         {variant("nolabel.mdb", "DROP TABLE ct_label"),
          "所选文件中没有数据表“ct_label”，它不是本软件的数据备份文件，不能恢复。"},
@@ -181,7 +183,8 @@ TEST_F(RestoreTest, FilesThatAreNoSoundBackupOfThisLayoutAreRefused) {
 // The disk lacks room for the safety copy: the restore does not happen.
 TEST_F(RestoreTest, WithoutRoomForTheSafetyCopyNothingIsRestored) {
     db().exec("DELETE FROM dt_data; DELETE FROM dt_data1");
-    const ScopedSafetyCopyPolicy full({20, {}, [](const fs::path&) -> std::uintmax_t { return 0; }});
+    const ScopedSafetyCopyPolicy full(
+        {20, {}, [](const fs::path&) -> std::uintmax_t { return 0; }});
     EXPECT_TRUE(Refusal(backup).starts_with("磁盘空间不足"));
     EXPECT_EQ(db().execAndGet("SELECT count(*) FROM dt_data").getInt(), 0);
 }

@@ -26,7 +26,8 @@ class ResubmissionTest : public ::testing::Test {
     void SetUp() override {
         for (int i = 0; i < 3; ++i) test::AddRecord(db, kFirst + i, "原有" + std::to_string(i), 2);
         BuildPackageTemplate(sender.FilePath(), sender.Folder() / kPackageTemplateName);
-        for (int i = 1; i < 5; ++i) test::AddRecord(sender.Db(), kFirst + i, "新报" + std::to_string(i));
+        for (int i = 1; i < 5; ++i)
+            test::AddRecord(sender.Db(), kFirst + i, "新报" + std::to_string(i));
         // The corrected record 2 differs in a survey field of each table; 3 in its name only.
         sender.Db().exec("UPDATE dt_data SET z001 = 70, b018 = NULL WHERE c901 = 100000000002");
         sender.Db().exec("UPDATE dt_data1 SET y012 = 90 WHERE c901 = 100000000002");
@@ -36,8 +37,7 @@ class ResubmissionTest : public ::testing::Test {
         before = test::RecordRows(db);
     }
 
-    ImportResult Decide(const std::set<double>& replace,
-                        const ImportTransactionHook& hook = {}) {
+    ImportResult Decide(const std::set<double>& replace, const ImportTransactionHook& hook = {}) {
         const auto prepared = PrepareImport(db, package, receiver.Folder());
         return ImportWithDecisions(db, prepared, ImportDecisions{replace}, reports.Path(), {},
                                    hook);
@@ -57,8 +57,9 @@ class ResubmissionTest : public ::testing::Test {
 
     std::vector<std::string> Codes() {
         std::vector<std::string> codes;
-        SQLite::Statement query(db, "SELECT (CAST(c901 AS INTEGER) % 10) || ':' || c902 || ':' || "
-                                    "RecordState FROM dt_data ORDER BY c901");
+        SQLite::Statement query(db,
+                                "SELECT (CAST(c901 AS INTEGER) % 10) || ':' || c902 || ':' || "
+                                "RecordState FROM dt_data ORDER BY c901");
         while (query.executeStep()) codes.push_back(query.getColumn(0).getString());
         return codes;
     }
@@ -81,8 +82,14 @@ TEST_F(ResubmissionTest, KeepAddsOnlyTheNewCodesAndReplaceAlsoTakesTheCorrectedR
         std::uint64_t added, replaced, kept;
     };
     const std::vector<Case> cases = {
-        {"keep", {}, {"1:原有0:2", "2:原有1:2", "3:原有2:2", "4:新报3:1", "5:新报4:1"}, "45", "123",
-         2, 0, 2},
+        {"keep",
+         {},
+         {"1:原有0:2", "2:原有1:2", "3:原有2:2", "4:新报3:1", "5:新报4:1"},
+         "45",
+         "123",
+         2,
+         0,
+         2},
         {"replace",
          {kFirst + 1, kFirst + 2},
          {"1:原有0:2", "2:新报1:1", "3:原有2:1", "4:新报3:1", "5:新报4:1"},
@@ -91,7 +98,14 @@ TEST_F(ResubmissionTest, KeepAddsOnlyTheNewCodesAndReplaceAlsoTakesTheCorrectedR
          2,
          2,
          0},
-        {"replace one", {kFirst + 1, kFirst + 9}, {"1:原有0:2", "2:新报1:1", "3:原有2:2", "4:新报3:1", "5:新报4:1"}, "245", "13", 2, 1, 1},
+        {"replace one",
+         {kFirst + 1, kFirst + 9},
+         {"1:原有0:2", "2:新报1:1", "3:原有2:2", "4:新报3:1", "5:新报4:1"},
+         "245",
+         "13",
+         2,
+         1,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -162,15 +176,16 @@ TEST_F(ResubmissionTest, TheConflictViewGetsEachCollisionWithItsDifferingFields)
         shown.push_back(field.field + "|" + field.question + "|" + field.existing + "|" +
                         field.incoming);
     EXPECT_EQ(shown, (std::vector<std::string>{
-                         "c902|本级工会名称|原有1|新报1",
-                         "z001|本级工会专职工会干部|7|70",
-                         "b018|" + db.execAndGet("SELECT Hint FROM DT_FieldList WHERE FieldName = "
-                                                 "'b018'")
-                                       .getString() +
+                         "c902|本级工会名称|原有1|新报1", "z001|本级工会专职工会干部|7|70",
+                         "b018|" +
+                             db.execAndGet("SELECT Hint FROM DT_FieldList WHERE FieldName = "
+                                           "'b018'")
+                                 .getString() +
                              "|2.5|",
-                         "y012|" + db.execAndGet("SELECT Hint FROM DT_FieldList WHERE FieldName = "
-                                                 "'y012'")
-                                       .getString() +
+                         "y012|" +
+                             db.execAndGet("SELECT Hint FROM DT_FieldList WHERE FieldName = "
+                                           "'y012'")
+                                 .getString() +
                              "|9|90",
                          "RecordState|数据状态|2|1"}));
     EXPECT_TRUE(DescribeDifferences(db, prepared, kFirst + 7).empty());
@@ -180,11 +195,11 @@ TEST_F(ResubmissionTest, TheConflictViewGetsEachCollisionWithItsDifferingFields)
 TEST_F(ResubmissionTest, TheTransactionHookSeesTheCodesAndCanUndoTheImport) {
     ImportedCodes seen;
     std::int64_t rowsSeen = 0;
-    const auto result = Decide({kFirst + 2}, [&](SQLite::Database& working,
-                                                 const ImportedCodes& codes) {
-        seen = codes;
-        rowsSeen = working.execAndGet("SELECT count(*) FROM dt_data").getInt64();
-    });
+    const auto result =
+        Decide({kFirst + 2}, [&](SQLite::Database& working, const ImportedCodes& codes) {
+            seen = codes;
+            rowsSeen = working.execAndGet("SELECT count(*) FROM dt_data").getInt64();
+        });
     ASSERT_TRUE(result.imported) << result.message;
     EXPECT_EQ(seen.added, (std::vector<double>{kFirst + 3, kFirst + 4}));
     EXPECT_EQ(seen.replaced, (std::vector<double>{kFirst + 2}));
@@ -192,11 +207,10 @@ TEST_F(ResubmissionTest, TheTransactionHookSeesTheCodesAndCanUndoTheImport) {
 
     db.exec("DELETE FROM dt_data; DELETE FROM dt_data1; DELETE FROM ImportHistory");
     for (int i = 0; i < 3; ++i) test::AddRecord(db, kFirst + i, "原有" + std::to_string(i), 2);
-    EXPECT_THROW(Decide({kFirst + 2},
-                        [](SQLite::Database&, const ImportedCodes&) {
-                            throw std::runtime_error("refused");
-                        }),
-                 std::runtime_error);
+    EXPECT_THROW(
+        Decide({kFirst + 2}, [](SQLite::Database&,
+                                const ImportedCodes&) { throw std::runtime_error("refused"); }),
+        std::runtime_error);
     EXPECT_EQ(test::RecordRows(db), before);
     const auto history = ReadHistory(db);
     ASSERT_EQ(history.size(), 1u);
@@ -217,9 +231,10 @@ TEST_F(ResubmissionTest, ABadRecordRefusesTheImportAndLeavesTheGuardsInPlace) {
 
     const auto result = Decide({kFirst + 1, kFirst + 2});
     EXPECT_FALSE(result.imported);
-    EXPECT_EQ(result.message,
-              "导入文件中编号为100000000004的记录的字段z003（专职干部中研究生）不是整数，没有导入任何"
-              "数据。");
+    EXPECT_EQ(
+        result.message,
+        "导入文件中编号为100000000004的记录的字段z003（专职干部中研究生）不是整数，没有导入任何"
+        "数据。");
     EXPECT_EQ(test::RecordRows(db), before);
     EXPECT_EQ(db.execAndGet(triggers).getString(), guards);
     const auto history = ReadHistory(db);
@@ -249,8 +264,9 @@ TEST_F(ResubmissionTest, TheHistoryDoesNotTravelInPackages) {
     test::DeliveredDatabaseCopy third;
     const auto prepared = PrepareImport(third.Db(), out, third.Folder());
     auto plain = OpenSqlite(prepared.ReadableFile(), SQLite::OPEN_READONLY);
-    EXPECT_EQ(plain->execAndGet("SELECT group_concat(name, ',') FROM (SELECT name FROM "
-                                "sqlite_master WHERE type = 'table' ORDER BY name)")
+    EXPECT_EQ(plain
+                  ->execAndGet("SELECT group_concat(name, ',') FROM (SELECT name FROM "
+                               "sqlite_master WHERE type = 'table' ORDER BY name)")
                   .getString(),
               "ct_label,dt_data,dt_data1");
 }

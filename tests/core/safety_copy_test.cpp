@@ -56,8 +56,8 @@ class SafetyCopyTest : public ::testing::Test {
     std::vector<std::string> Copies() {
         std::vector<std::string> found;
         for (const auto& copy : ListSafetyCopies(Folder()))
-            found.push_back(copy.operation + ":" + (copy.records ? std::to_string(*copy.records)
-                                                                 : std::string("?")));
+            found.push_back(copy.operation + ":" +
+                            (copy.records ? std::to_string(*copy.records) : std::string("?")));
         return found;
     }
 
@@ -69,7 +69,10 @@ class SafetyCopyTest : public ::testing::Test {
     };
     static std::vector<Operation> Operations() {
         return {
-            {"delete two", [](SafetyCopyTest& t) { DeleteRecords(t.db(), {kFirst, kFirst + 1}); },
+            {"delete two",
+             [](SafetyCopyTest& t) {
+                 DeleteRecords(t.db(), {kFirst, kFirst + 1});
+             },
              {"删除:4"}},
             {"delete one", [](SafetyCopyTest& t) { DeleteRecords(t.db(), {kFirst}); }, {}},
             {"delete all", [](SafetyCopyTest& t) { DeleteAllRecords(t.db()); }, {"删除:4"}},
@@ -141,9 +144,8 @@ TEST_F(SafetyCopyTest, EachOperationOnManyRecordsIsPrecededByACopyOfTheDatabase)
 }
 
 TEST_F(SafetyCopyTest, AFullDiskOrAnUnwritableFolderStopsTheOperationBeforeAnyChange) {
-    const ScopedSafetyCopyPolicy tight({20, {}, [](const fs::path&) -> std::uintmax_t {
-                                            return 4096;
-                                        }});
+    const ScopedSafetyCopyPolicy tight(
+        {20, {}, [](const fs::path&) -> std::uintmax_t { return 4096; }});
     for (const Operation& op : Operations()) {
         if (op.copies.empty()) continue;
         SCOPED_TRACE(op.name);
@@ -188,19 +190,19 @@ TEST_F(SafetyCopyTest, NamesTellTimeAndOperationAndOnlyTheNewestAreKept) {
     std::vector<std::string> names;
     for (const char* operation : operations)
         names.push_back(MakeSafetyCopy(db(), operation).filename().string());
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "2026-12-10_1432_导入.mdb", "2026-12-10_143207_导入.mdb",
-                         "2026-12-10_143207_导入-2.mdb", "2026-12-10_1432_删除.mdb",
-                         "2026-12-10_1501_导入.mdb", "2026-12-11_0900_删除.mdb"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"2026-12-10_1432_导入.mdb", "2026-12-10_143207_导入.mdb",
+                                        "2026-12-10_143207_导入-2.mdb", "2026-12-10_1432_删除.mdb",
+                                        "2026-12-10_1501_导入.mdb", "2026-12-11_0900_删除.mdb"}));
     // Within a minute the order of writing counts, not what the names say.
     std::vector<std::string> kept;
     for (const auto& copy : ListSafetyCopies(Folder()))
         kept.push_back(copy.path.filename().string() + " " + copy.time + " " + copy.operation);
-    EXPECT_EQ(kept, (std::vector<std::string>{
-                        "2026-12-11_0900_删除.mdb 2026-12-11 09:00 删除",
-                        "2026-12-10_1501_导入.mdb 2026-12-10 15:01 导入",
-                        "2026-12-10_1432_删除.mdb 2026-12-10 14:32 删除",
-                        "2026-12-10_143207_导入-2.mdb 2026-12-10 14:32:07 导入"}));
+    EXPECT_EQ(kept,
+              (std::vector<std::string>{"2026-12-11_0900_删除.mdb 2026-12-11 09:00 删除",
+                                        "2026-12-10_1501_导入.mdb 2026-12-10 15:01 导入",
+                                        "2026-12-10_1432_删除.mdb 2026-12-10 14:32 删除",
+                                        "2026-12-10_143207_导入-2.mdb 2026-12-10 14:32:07 导入"}));
     // Other files of the folder are no copies and stay.
     std::ofstream(Folder() / "backups" / "notes.txt") << "mine";
     times.push_back(At(12, 8, 0, 0));
@@ -218,14 +220,15 @@ TEST(SafetyCopyName, IsReadBackOrRefused) {
         std::string operation;
         int counter;
     };
-    for (const Case& c : std::vector<Case>{{"2026-12-10_1432_导入.mdb", true, "导入", 1},
-                                           {"2026-12-10_143207_恢复-3.mdb", true, "恢复", 3},
-                                           {"2026-12-10_1432_分组导入.mdb", true, "分组导入", 1},
-                                           {"2026-12-10_1432_导入.dat", false, "", 0},
-                                           {"2026-13-10_1432_导入.mdb", false, "", 0},
-                                           {"2026-12-10_2560_导入.mdb", false, "", 0},
-                                           {"backup.mdb", false, "", 0},
-                                           {".tallwick-1-2026-12-10_1432_导入.mdb.abc", false, "", 0}}) {
+    for (const Case& c :
+         std::vector<Case>{{"2026-12-10_1432_导入.mdb", true, "导入", 1},
+                           {"2026-12-10_143207_恢复-3.mdb", true, "恢复", 3},
+                           {"2026-12-10_1432_分组导入.mdb", true, "分组导入", 1},
+                           {"2026-12-10_1432_导入.dat", false, "", 0},
+                           {"2026-13-10_1432_导入.mdb", false, "", 0},
+                           {"2026-12-10_2560_导入.mdb", false, "", 0},
+                           {"backup.mdb", false, "", 0},
+                           {".tallwick-1-2026-12-10_1432_导入.mdb.abc", false, "", 0}}) {
         SCOPED_TRACE(c.name);
         const auto name = ParseSafetyCopyName(c.name);
         ASSERT_EQ(name.has_value(), c.valid);

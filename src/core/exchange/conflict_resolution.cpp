@@ -106,9 +106,10 @@ std::vector<CollidingRecord> ListCollisions(SQLite::Database& working,
     const AttachedFile source(working, prepared.ReadableFile(), kSource);
     std::string differing = "0";
     for (const auto& field : fields) differing += " + " + Differs(field);
-    SQLite::Statement query(working, "SELECT md.c901, md.c902, sd.c902, md.RecordState, "
-                                     "sd.RecordState, " +
-                                         differing + JoinedRows() + " ORDER BY md.c901");
+    SQLite::Statement query(working,
+                            "SELECT md.c901, md.c902, sd.c902, md.RecordState, "
+                            "sd.RecordState, " +
+                                differing + JoinedRows() + " ORDER BY md.c901");
     std::vector<CollidingRecord> records;
     while (query.executeStep()) {
         CollidingRecord record;
@@ -140,8 +141,7 @@ std::vector<FieldDifference> DescribeDifferences(SQLite::Database& working,
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const int at = static_cast<int>(3 * i);
         if (query.getColumn(at + 2).getInt() == 0) continue;
-        differences.push_back({fields[i].name, fields[i].question,
-                               ValueText(query.getColumn(at)),
+        differences.push_back({fields[i].name, fields[i].question, ValueText(query.getColumn(at)),
                                ValueText(query.getColumn(at + 1))});
     }
     return differences;

@@ -18,8 +18,8 @@ struct HistoryEntry {
     std::int64_t id = 0;
     std::string time;  // local, "2026-12-10 14:32:07"
     std::string operation;
-    std::string fileName;  // the file the user chose
-    std::string label;     // the file's ct_label: who provided it
+    std::string fileName;      // the file the user chose
+    std::string label;         // the file's ct_label: who provided it
     std::int64_t records = 0;  // records in the file
     std::int64_t added = 0;
     std::int64_t replaced = 0;

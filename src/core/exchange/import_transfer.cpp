@@ -102,7 +102,8 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
         CopyRows(working, {source, "dt_data"}, {"main", "dt_data"}, notKept);
         Report(progress, 1, 2);
         CopyRows(working, {source, "dt_data1"}, {"main", "dt_data1"}, notKept);
-        for (const auto& [table, last] : {std::pair{"dt_data", lastData}, {"dt_data1", lastData1}}) {
+        for (const auto& [table, last] :
+             {std::pair{"dt_data", lastData}, {"dt_data1", lastData1}}) {
             // What the guards would have refused; the judgement names the record.
             if (FirstRowBreakingLimits(working, table, ReadFieldLimits(working, table), last))
                 throw SQLite::Exception(kLimitGuardMessage);
@@ -124,11 +125,10 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
         if (insideTransaction) {
             ImportedCodes codes;
             codes.replaced = replaced;
-            codes.added = Codes(working,
-                                "SELECT c901 FROM main.dt_data WHERE rowid > " +
-                                    std::to_string(lastData) +
-                                    " AND c901 NOT IN (SELECT c901 FROM temp.import_replaced) "
-                                    "ORDER BY c901");
+            codes.added = Codes(
+                working, "SELECT c901 FROM main.dt_data WHERE rowid > " + std::to_string(lastData) +
+                             " AND c901 NOT IN (SELECT c901 FROM temp.import_replaced) "
+                             "ORDER BY c901");
             insideTransaction(working, codes);
         }
         history.added = static_cast<std::int64_t>(result.added);
@@ -161,8 +161,8 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
     std::vector<double> colliding;
     try {
         history.records =
-            working.execAndGet("SELECT count(*) FROM " + QuoteIdentifier(source.Schema()) +
-                               ".dt_data")
+            working
+                .execAndGet("SELECT count(*) FROM " + QuoteIdentifier(source.Schema()) + ".dt_data")
                 .getInt64();
         colliding = CollidingCodesOf(working, source.Schema());
     } catch (const SQLite::Exception&) {

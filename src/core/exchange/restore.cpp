@@ -26,7 +26,8 @@ constexpr const char* kNotABackup = "所选文件不是本软件的数据备份�
 
 std::vector<std::string> LowerSortedColumns(SQLite::Database& db, const char* table) {
     std::vector<std::string> columns;
-    for (const auto& column : TableColumns(db, "main", table)) columns.push_back(AsciiLower(column));
+    for (const auto& column : TableColumns(db, "main", table))
+        columns.push_back(AsciiLower(column));
     std::sort(columns.begin(), columns.end());
     return columns;
 }
@@ -93,8 +94,7 @@ void RemoveQuietly(const fs::path& path) {
 
 // The replacement, brought to this layout with the restore's row in its history.
 std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs::path& backup,
-                                            const fs::path& replacement,
-                                            HistoryEntry& history) {
+                                            const fs::path& replacement, HistoryEntry& history) {
     try {
         fs::copy_file(backup, replacement, fs::copy_options::overwrite_existing);
     } catch (const std::exception& error) {
@@ -183,7 +183,8 @@ RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file
         throw;
     } catch (const std::exception& error) {
         if (!replacement.empty()) RemoveQuietly(replacement);
-        const std::string message = "恢复没有完成（" + ErrorText(error) + "），数据库没有任何改变。";
+        const std::string message =
+            "恢复没有完成（" + ErrorText(error) + "），数据库没有任何改变。";
         if (connection.IsOpen()) AppendFailureHistory(connection.Db(), history, message);
         throw UserError(message);
     }

@@ -29,7 +29,7 @@ std::string RestoreQuestion(const BackupInspection& backup);
 
 struct RestoreResult {
     std::string message;
-    std::filesystem::path safetyCopy;  // the working database as it was before
+    std::filesystem::path safetyCopy;          // the working database as it was before
     std::vector<std::string> upgradeFindings;  // what an older backup's upgrade found
 };
 

@@ -29,7 +29,8 @@ bool IsWholeReal(double x) {
 }
 
 bool IsWhole(sqlite3_stmt* row, int i, int type) {
-    return type == SQLITE_INTEGER || (type == SQLITE_FLOAT && IsWholeReal(sqlite3_column_double(row, i)));
+    return type == SQLITE_INTEGER ||
+           (type == SQLITE_FLOAT && IsWholeReal(sqlite3_column_double(row, i)));
 }
 
 // length() of SQLite: characters before the first NUL, a lead byte with its continuation bytes
@@ -67,7 +68,8 @@ bool Within(const FieldLimit& limit, sqlite3_stmt* row, int i,
         case FieldLimit::Kind::Text:
             if (type == SQLITE_NULL) return true;
             if (type != SQLITE_TEXT) return false;
-            return limit.maxLength == 0 || TextLength(sqlite3_column_text(row, i)) <= limit.maxLength;
+            return limit.maxLength == 0 ||
+                   TextLength(sqlite3_column_text(row, i)) <= limit.maxLength;
         case FieldLimit::Kind::CodeTable:
             return type == SQLITE_NULL ||
                    (type == SQLITE_INTEGER && codes->count(sqlite3_column_int64(row, i)) > 0);
@@ -82,8 +84,8 @@ bool Within(const FieldLimit& limit, sqlite3_stmt* row, int i,
 
 std::set<std::int64_t> CodesOf(SQLite::Database& db, const std::string& table) {
     std::set<std::int64_t> codes;
-    SQLite::Statement query(db, "SELECT ID FROM main." + QuoteIdentifier(table) +
-                                    " WHERE typeof(ID) = 'integer'");
+    SQLite::Statement query(
+        db, "SELECT ID FROM main." + QuoteIdentifier(table) + " WHERE typeof(ID) = 'integer'");
     while (query.executeStep()) codes.insert(query.getColumn(0).getInt64());
     return codes;
 }

@@ -94,8 +94,7 @@ Order OrderOf(const fs::path& path, const SafetyCopyName& name) {
 std::vector<Found> FindCopies(const fs::path& folder) {
     std::vector<Found> found;
     std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end;
-         it.increment(error)) {
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (!it->is_regular_file(error)) continue;
         if (auto name = ParseSafetyCopyName(it->path().filename().string())) {
             const Order order = OrderOf(it->path(), *name);
@@ -170,8 +169,9 @@ fs::path MakeSafetyCopy(SQLite::Database& working, const std::string& operation)
         const std::uintmax_t available =
             policy.freeSpace ? policy.freeSpace(folder) : fs::space(folder).available;
         if (available < needed) {
-            throw UserError("磁盘空间不足：在“" + folder.string() + "”中保存操作前的安全备份需要约" +
-                            Megabytes(needed) + " MB，只有" + Megabytes(available) +
+            throw UserError("磁盘空间不足：在“" + folder.string() +
+                            "”中保存操作前的安全备份需要约" + Megabytes(needed) + " MB，只有" +
+                            Megabytes(available) +
                             " MB可用。操作没有进行，数据没有任何改变，请先腾出磁盘空间。");
         }
         target = FreeName(folder, policy.clock ? policy.clock() : CurrentLocalTime(), operation);
@@ -215,8 +215,8 @@ std::vector<SafetyCopy> ListSafetyCopies(const fs::path& dataFolder, bool countR
     for (const Found& found : FindCopies(SafetyCopyFolder(dataFolder))) {
         SafetyCopy copy;
         copy.path = found.path;
-        copy.time = Format(found.name.time, found.name.hasSeconds ? "%Y-%m-%d %H:%M:%S"
-                                                                  : "%Y-%m-%d %H:%M");
+        copy.time =
+            Format(found.name.time, found.name.hasSeconds ? "%Y-%m-%d %H:%M:%S" : "%Y-%m-%d %H:%M");
         copy.operation = found.name.operation;
         if (countRecords) copy.records = CountRecords(found.path);
         copies.push_back(std::move(copy));

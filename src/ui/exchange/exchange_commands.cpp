@@ -7,8 +7,8 @@
 #include "exchange/conflict_resolution.h"
 #include "exchange/conflict_view.h"
 #include "exchange/data_import.h"
-#include "exchange/import_history_dialog.h"
 #include "exchange/exchange_error.h"
+#include "exchange/import_history_dialog.h"
 #include "exchange/network_report.h"
 #include "exchange/package_export.h"
 #include "exchange/package_template.h"
@@ -172,9 +172,9 @@ void ResolveCollisionsAndImport(const ExchangeContext& context,
     std::optional<exchange::ImportResult> result;
     {
         const ShownWhileRunning shown(context.progress);
-        result = exchange::ImportWithDecisions(*context.db, prepared, decisions,
-                                               check::TemporaryFolder(),
-                                               ProgressOf(context.progress));
+        result =
+            exchange::ImportWithDecisions(*context.db, prepared, decisions,
+                                          check::TemporaryFolder(), ProgressOf(context.progress));
     }
     if (result->conflictReport)
         OpenFileInViewer(Q(result->conflictReport->string()), context.parent);

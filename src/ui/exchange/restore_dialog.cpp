@@ -30,7 +30,10 @@ QString Q(const std::string& text) {
 
 RestoreDialog::RestoreDialog(DatabaseConnection& connection, Registry& registry,
                              std::function<void()> restored, QWidget* parent)
-    : QDialog(parent), connection_(connection), registry_(registry), restored_(std::move(restored)) {
+    : QDialog(parent),
+      connection_(connection),
+      registry_(registry),
+      restored_(std::move(restored)) {
     setWindowTitle(QStringLiteral("恢复备份"));
     const auto folder = SafetyCopyFolder(connection_.CurrentDatabasePath().parent_path());
     auto* intro = new QLabel(
@@ -64,10 +67,9 @@ RestoreDialog::RestoreDialog(DatabaseConnection& connection, Registry& registry,
 
     connect(list_, &QTreeWidget::itemSelectionChanged, this,
             [this] { restore_->setEnabled(!list_->selectedItems().isEmpty()); });
-    connect(list_, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) {
-                RestoreFile(item->data(kTime, kPathRole).toString().toStdString());
-            });
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        RestoreFile(item->data(kTime, kPathRole).toString().toStdString());
+    });
     connect(restore_, &QPushButton::clicked, this, [this] {
         const auto selected = list_->selectedItems();
         if (!selected.isEmpty())
@@ -104,8 +106,8 @@ void RestoreDialog::Reload() {
         item->setText(kTime, Q(copy.time));
         item->setData(kTime, kPathRole, Q(copy.path.string()));
         item->setText(kOperation, Q(copy.operation));
-        item->setText(kRecords, copy.records ? QString::number(*copy.records)
-                                             : QStringLiteral("无法读取"));
+        item->setText(kRecords,
+                      copy.records ? QString::number(*copy.records) : QStringLiteral("无法读取"));
         item->setTextAlignment(kRecords, Qt::AlignRight | Qt::AlignVCenter);
         item->setText(kFile, Q(copy.path.filename().string()));
         item->setToolTip(kFile, Q(copy.path.string()));
@@ -115,9 +117,8 @@ void RestoreDialog::Reload() {
 }
 
 void RestoreDialog::ChooseOtherFile() {
-    const QString chosen =
-        AskOpenFileName(this, QStringLiteral("选择备份文件"),
-                        QStringLiteral("数据备份文件(*.mdb);;所有文件(*)"));
+    const QString chosen = AskOpenFileName(this, QStringLiteral("选择备份文件"),
+                                           QStringLiteral("数据备份文件(*.mdb);;所有文件(*)"));
     if (chosen.trimmed().isEmpty()) return;
     RestoreFile(chosen.toStdString());
 }

@@ -40,9 +40,9 @@ bool WriteAndReadShowGrid(Registry& registry) {
 }
 
 int ReadSafetyCopiesKept(const Registry& registry) {
-    const int kept =
-        registry.ReadRegInteger(QString::fromLatin1(kSafetyCopyCountSetting),
-                                kDefaultSafetyCopiesKept, RegistryRoot::LocalMachine, kEnvSettingKey);
+    const int kept = registry.ReadRegInteger(QString::fromLatin1(kSafetyCopyCountSetting),
+                                             kDefaultSafetyCopiesKept, RegistryRoot::LocalMachine,
+                                             kEnvSettingKey);
     return kept > 0 ? kept : kDefaultSafetyCopiesKept;
 }
 

@@ -24,7 +24,7 @@ struct MainActions {
     QAction* exportOffline;  // actExport
     QAction* exportNetwork;  // "上报到网络版"
     QAction* compress;
-    QAction* restore;        // "恢复备份": a safety copy or backup replaces the working database
+    QAction* restore;  // "恢复备份": a safety copy or backup replaces the working database
     QAction* importHistory;  // "导入记录"
     QAction* options;
     QAction* recordGrid;

@@ -288,7 +288,8 @@ void MainWindow::CompactDatabase() {
 }
 
 void MainWindow::RestoreBackup() {
-    RestoreDialog dialog(Connection(), registry_, [this] { AfterDatabaseReplaced(); }, this);
+    RestoreDialog dialog(
+        Connection(), registry_, [this] { AfterDatabaseReplaced(); }, this);
     dialog.exec();
 }
 

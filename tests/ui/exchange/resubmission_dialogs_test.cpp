@@ -48,7 +48,8 @@ std::tm At(int hour, int minute) {
 
 QStringList TopLevel(const QTreeWidget* tree, int column) {
     QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) texts << tree->topLevelItem(i)->text(column);
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        texts << tree->topLevelItem(i)->text(column);
     return texts;
 }
 
@@ -69,8 +70,8 @@ class ResubmissionDialogsTest : public QObject {
 
     // The receiver has six unions; the unit sends three of them corrected and two new ones.
     void MakePackage() {
-        const char* names[] = {"市总工会机关工会", "区教育工会", "区卫生工会", "区建设工会",
-                               "街道总工会", "开发区工会"};
+        const char* names[] = {"市总工会机关工会", "区教育工会", "区卫生工会",
+                               "区建设工会",       "街道总工会", "开发区工会"};
         for (int i = 0; i < 6; ++i) test::AddRecord(Db(), kFirst + i, names[i], i % 3);
         exchange::BuildPackageTemplate(sender->FilePath(),
                                        sender->Folder() / exchange::kPackageTemplateName);
@@ -93,8 +94,9 @@ class ResubmissionDialogsTest : public QObject {
         // one folder for the whole run.
         reports = std::make_unique<test::TempFolder>();
         qputenv("TEMP", QByteArray::fromStdString(reports->Path().string()));
-        qputenv("TALLWICK_SETTINGS", QDir::temp().filePath(QStringLiteral("tallwick-ui-settings-"
-                                                                          "resubmission.ini"))
+        qputenv("TALLWICK_SETTINGS", QDir::temp()
+                                         .filePath(QStringLiteral("tallwick-ui-settings-"
+                                                                  "resubmission.ini"))
                                          .toLocal8Bit());
     }
     void init() {
@@ -130,15 +132,15 @@ class ResubmissionDialogsTest : public QObject {
             return exchange::DescribeDifferences(Db(), prepared, code);
         });
         QTreeWidget* tree = view.Tree();
-        QCOMPARE(TopLevel(tree, 0), (QStringList{QStringLiteral("100000000004"),
-                                                 QStringLiteral("100000000005"),
-                                                 QStringLiteral("100000000006")}));
-        QCOMPARE(TopLevel(tree, 1), (QStringList{QStringLiteral("区建设工会"),
-                                                 QStringLiteral("街道总工会"),
-                                                 QStringLiteral("开发区工会")}));
-        QCOMPARE(TopLevel(tree, 2), (QStringList{QStringLiteral("临时保存"),
-                                                 QStringLiteral("无逻辑错误"),
-                                                 QStringLiteral("有逻辑错误")}));
+        QCOMPARE(TopLevel(tree, 0),
+                 (QStringList{QStringLiteral("100000000004"), QStringLiteral("100000000005"),
+                              QStringLiteral("100000000006")}));
+        QCOMPARE(TopLevel(tree, 1),
+                 (QStringList{QStringLiteral("区建设工会"), QStringLiteral("街道总工会"),
+                              QStringLiteral("开发区工会")}));
+        QCOMPARE(TopLevel(tree, 2),
+                 (QStringList{QStringLiteral("临时保存"), QStringLiteral("无逻辑错误"),
+                              QStringLiteral("有逻辑错误")}));
         QCOMPARE(TopLevel(tree, 3), QStringList(3, QStringLiteral("无逻辑错误")));
         QCOMPARE(TopLevel(tree, 4),
                  (QStringList{QStringLiteral("6"), QStringLiteral("0"), QStringLiteral("2")}));
@@ -160,8 +162,7 @@ class ResubmissionDialogsTest : public QObject {
         QCOMPARE(first->child(4)->text(3), QStringLiteral("2.75"));
         QCOMPARE(first->child(5)->text(0), QStringLiteral("RecordState"));
         // A record without differences offers nothing to open.
-        QCOMPARE(tree->topLevelItem(1)->childIndicatorPolicy(),
-                 QTreeWidgetItem::DontShowIndicator);
+        QCOMPARE(tree->topLevelItem(1)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
 
         QVERIFY(view.Decisions().replace.empty());
         tree->topLevelItem(2)->setCheckState(5, Qt::Checked);
@@ -197,7 +198,8 @@ class ResubmissionDialogsTest : public QObject {
         answerView(true);
         ResolveCollisionsAndImport(context, prepared);
         QCOMPARE(messages.size(), 1);
-        QVERIFY(messages[0].endsWith(QStringLiteral("新增2条记录，替换1条记录，保留2条现有记录。")));
+        QVERIFY(
+            messages[0].endsWith(QStringLiteral("新增2条记录，替换1条记录，保留2条现有记录。")));
         QCOMPARE(Db().execAndGet("SELECT count(*) FROM dt_data").getInt(), 8);
         QCOMPARE(Db().execAndGet("SELECT z001 FROM dt_data WHERE c901 = 100000000004").getInt(),
                  12);
@@ -285,23 +287,26 @@ class ResubmissionDialogsTest : public QObject {
         view.show();
         view.Tree()->topLevelItem(0)->setExpanded(true);
         view.Tree()->topLevelItem(0)->setCheckState(5, Qt::Checked);
-        QVERIFY(view.grab().save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/conflict_view.png")));
+        QVERIFY(
+            view.grab().save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/conflict_view.png")));
 
         receiver->CloseDb();
         auto connection = DatabaseConnection::Open(receiver->Folder());
         std::vector<std::tm> times = {At(9, 5), At(10, 40), At(11, 2), At(14, 32), At(15, 10)};
         std::size_t next = 0;
         const ScopedSafetyCopyPolicy policy({20, [&] { return times.at(next++); }, {}});
-        for (const char* operation : {safety_operation::kImport, safety_operation::kDelete,
-                                      safety_operation::kCompaction, safety_operation::kImport,
-                                      safety_operation::kGroupImport}) {
+        for (const char* operation :
+             {safety_operation::kImport, safety_operation::kDelete, safety_operation::kCompaction,
+              safety_operation::kImport, safety_operation::kGroupImport}) {
             MakeSafetyCopy(connection.Db(), operation);
-            connection.Db().exec("DELETE FROM dt_data WHERE c901 = (SELECT max(c901) FROM dt_data)");
+            connection.Db().exec(
+                "DELETE FROM dt_data WHERE c901 = (SELECT max(c901) FROM dt_data)");
         }
         Registry registry;
         RestoreDialog dialog(connection, registry, {});
         dialog.show();
-        QVERIFY(dialog.grab().save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/restore_list.png")));
+        QVERIFY(
+            dialog.grab().save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/restore_list.png")));
     }
 };
 
