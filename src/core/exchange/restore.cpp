@@ -94,7 +94,8 @@ void RemoveQuietly(const fs::path& path) {
 
 // The replacement, brought to this layout with the restore's row in its history.
 std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs::path& backup,
-                                            const fs::path& replacement, HistoryEntry& history) {
+                                            const fs::path& replacement, HistoryEntry& history,
+                                            const RestoreTransactionHook& insideTransaction) {
     try {
         fs::copy_file(backup, replacement, fs::copy_options::overwrite_existing);
     } catch (const std::exception& error) {
@@ -111,6 +112,7 @@ std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs:
         history.outcome = kHistorySucceeded;
         SQLite::Transaction transaction(*db);
         AppendHistory(*db, history);
+        if (insideTransaction) insideTransaction(*db, working);
         transaction.commit();
         return findings;
     } catch (const UserError&) {
@@ -157,7 +159,8 @@ std::string RestoreQuestion(const BackupInspection& backup) {
            "条记录）替换当前的数据库么？替换之前，当前的数据库会先保存一份安全备份。";
 }
 
-RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file) {
+RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file,
+                            const RestoreTransactionHook& insideTransaction) {
     HistoryEntry history;
     history.time = HistoryTimeNow();
     history.operation = kHistoryRestore;
@@ -174,7 +177,8 @@ RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file
             throw UserError("无法在数据文件夹中准备恢复（" + ErrorText(error) +
                             "），数据库没有任何改变。");
         }
-        result.upgradeFindings = PrepareReplacement(working, file, replacement, history);
+        result.upgradeFindings =
+            PrepareReplacement(working, file, replacement, history, insideTransaction);
         result.safetyCopy = MakeSafetyCopy(working, safety_operation::kRestore);
         Replace(connection, replacement);
     } catch (const UserError& error) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,13 @@ struct RestoreResult {
 // disk, the connection closed, the copy renamed over the working file and the connection opened
 // again. Until the rename the working database is untouched: a failure throws UserError and is
 // entered into its history.
-RestoreResult RestoreBackup(DatabaseConnection& connection, const std::filesystem::path& file);
+//
+// The hook runs inside the transaction that writes the restore's history row into the
+// replacement (the database about to become the working one), with the working database as it
+// still is; a throw abandons the restore.
+using RestoreTransactionHook =
+    std::function<void(SQLite::Database& replacement, SQLite::Database& current)>;
+RestoreResult RestoreBackup(DatabaseConnection& connection, const std::filesystem::path& file,
+                            const RestoreTransactionHook& insideTransaction = {});
 
 }  // namespace tallwick::exchange

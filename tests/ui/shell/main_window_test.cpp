@@ -104,6 +104,13 @@ class MainWindowTest : public QObject {
             backupGroup << button->text();
         QCOMPARE(backupGroup,
                  (QStringList{"数据导入", "数据备份", "上报到离线版", "上报到网络版", "导入记录"}));
+        QStringList toolGroup;
+        for (QToolButton* button : groups.widget(2)->findChildren<QToolButton*>())
+            toolGroup << button->text();
+        QCOMPARE(toolGroup,
+                 (QStringList{"压缩数据库文件", "恢复备份", "参数设置", "自定义列表显示"}));
+        QCOMPARE(Texts(window->menuBar()->actions().at(4)->menu()->actions()),
+                 (QStringList{"参数设置", "压缩数据库文件", "恢复备份", "自定义列表显示"}));
     }
 
     void anEmptyDatabaseDisablesWhatNeedsARecord() {
