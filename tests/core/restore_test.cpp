@@ -7,6 +7,9 @@
 #include "exchange/backup.h"
 #include "exchange/import_history.h"
 #include "exchange_test_data.h"
+#include "history/history_reading.h"
+#include "history/history_rows.h"
+#include "history/history_table.h"
 #include "store/connection.h"
 #include "store/database.h"
 #include "store/safety_copy.h"
@@ -14,6 +17,8 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <SQLiteCpp/Transaction.h>
 
 #include <fstream>
 
@@ -102,7 +107,7 @@ TEST_F(RestoreTest, ABackupReplacesTheDatabaseAfterASafetyCopyOfIt) {
                                   "”的内容（3条记录）。恢复之前的数据库保存在“" +
                                   result.safetyCopy.string() + "”。");
 
-    // The restored history is the backup's, with the restore on top.
+    // The restored import history is the backup's (the later work added none), the restore on top.
     const auto history = ReadHistory(db());
     ASSERT_EQ(history.size(), 2u);
     EXPECT_EQ(history[0].operation, "恢复");
@@ -123,6 +128,65 @@ TEST_F(RestoreTest, ABackupReplacesTheDatabaseAfterASafetyCopyOfIt) {
     EXPECT_THROW(db().exec("UPDATE dt_data SET z001 = 'x'"), SQLite::Exception);
 }
 
+std::vector<std::string> ImportLog(SQLite::Database& db) {
+    std::vector<std::string> files;
+    for (const auto& entry : ReadHistory(db))
+        files.push_back(entry.operation + " " + entry.fileName);
+    return files;
+}
+
+std::vector<std::string> ChangesOf(SQLite::Database& db, double code) {
+    std::vector<std::string> changes;
+    for (const auto& change : history::ReadRecordHistory(db, code))
+        changes.push_back(change.operation + " " + change.field);
+    return changes;
+}
+
+// The records go back; the logs of what happened to them do not. Rows both databases hold come
+// once, however often the restores go back and forth.
+TEST_F(RestoreTest, TheLogsOfTheWorkingDatabaseSurviveARestore) {
+    {
+        auto foreign = OpenExistingSqlite(backup);
+        HistoryEntry entry;
+        entry.time = "2026-01-05 09:00:00";
+        entry.operation = kHistoryImport;
+        entry.fileName = "/tmp/only-in-the-backup.dat";
+        entry.outcome = kHistorySucceeded;
+        AppendHistory(*foreign, entry);
+    }
+    HistoryEntry later;
+    later.time = "2026-02-01 10:00:00";
+    later.operation = kHistoryImport;
+    later.fileName = "/tmp/b.dat";
+    later.succeeded = true;
+    later.outcome = kHistorySucceeded;
+    AppendHistory(db(), later);
+    {
+        SQLite::Transaction transaction(db());
+        history::AppendFieldChanges(db(), history::kEntrySave, kFirst, {{"z001", "1", "2"}});
+        transaction.commit();
+    }
+
+    const auto result = RestoreBackup(*connection, backup);
+    const std::vector<std::string> afterRestore = {"恢复 " + backup.string(), "导入 /tmp/b.dat",
+                                                   "导入 /tmp/only-in-the-backup.dat",
+                                                   "导入 /tmp/a.dat"};
+    EXPECT_EQ(ImportLog(db()), afterRestore);
+    EXPECT_EQ(ChangesOf(db(), kFirst), (std::vector<std::string>{"恢复 ", "录入保存 z001"}));
+    EXPECT_EQ(db().execAndGet("SELECT count(*) FROM dt_history WHERE Operation = '恢复'").getInt(),
+              3);
+
+    // Back to the state before: nothing doubles; the rows the copy lacked follow its own, in the
+    // order this database learnt of them.
+    RestoreBackup(*connection, result.safetyCopy);
+    EXPECT_EQ(ImportLog(db()),
+              (std::vector<std::string>{
+                  "恢复 " + result.safetyCopy.string(), "恢复 " + backup.string(),
+                  "导入 /tmp/only-in-the-backup.dat", "导入 /tmp/b.dat", "导入 /tmp/a.dat"}));
+    EXPECT_EQ(ChangesOf(db(), kFirst),
+              (std::vector<std::string>{"恢复 ", "恢复 ", "录入保存 z001"}));
+}
+
 TEST_F(RestoreTest, AnOlderBackupIsBroughtUpToDate) {
     {
         auto old = OpenExistingSqlite(backup);
@@ -134,7 +198,9 @@ TEST_F(RestoreTest, AnOlderBackupIsBroughtUpToDate) {
     EXPECT_EQ(SchemaVersion(db()), kSchemaVersion);
     EXPECT_EQ(test::RecordRows(db()), backedUp);
     const auto history = ReadHistory(db());
-    ASSERT_EQ(history.size(), 1u);
+    // The older file had no import history; the working database's is kept.
+    ASSERT_EQ(history.size(), 2u);
+    EXPECT_EQ(history[1].fileName, "/tmp/a.dat");
     EXPECT_EQ(history[0].operation, "恢复");
 }
 

@@ -6,6 +6,8 @@
 #include "exchange/attached_file.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/import_history.h"
+#include "history/history_rows.h"
+#include "history/history_table.h"
 #include "store/database.h"
 #include "store/engine_error.h"
 #include "store/safety_copy.h"
@@ -92,7 +94,36 @@ void RemoveQuietly(const fs::path& path) {
     fs::remove(fs::path(path.string() + "-journal"), ignored);
 }
 
-// The replacement, brought to this layout with the restore's row in its history.
+// Rows of the working database's log that the replacement's log lacks, appended in their order.
+// Matched on every column but the id: a log that went through an earlier restore has the same
+// rows under other ids.
+void AppendMissingRows(SQLite::Database& replacement, const std::string& schema,
+                       const std::string& table, const std::vector<std::string>& columns) {
+    std::string same;
+    for (const auto& column : columns)
+        same += (same.empty() ? "" : " AND ") + ("r." + column + " IS w." + column);
+    std::string selected;
+    for (const auto& column : columns) selected += (selected.empty() ? "w." : ", w.") + column;
+    std::string listed;
+    for (const auto& column : columns) listed += (listed.empty() ? "" : ", ") + column;
+    replacement.exec("INSERT INTO main." + table + " (" + listed + ") SELECT " + selected +
+                     " FROM " + schema + "." + table + " w WHERE NOT EXISTS (SELECT 1 FROM main." +
+                     table + " r WHERE " + same + ") ORDER BY w.id");
+}
+
+// A restore brings back the backup's records, not its past: what was done to this installation's
+// records and what it imported stays on record, beside what the backup's own logs hold.
+void KeepTheWorkingLogs(SQLite::Database& replacement, const std::string& schema) {
+    AppendMissingRows(
+        replacement, schema, "dt_history",
+        {"c901", "ChangeTime", "Operation", "FieldName", "OldValue", "NewValue", "Processor"});
+    AppendMissingRows(replacement, schema, "ImportHistory",
+                      {"Time", "Operation", "FileName", "Label", "Records", "Added", "Replaced",
+                       "Kept", "Succeeded", "Outcome"});
+}
+
+// The replacement, brought to this layout, with the working database's logs, the restore's row
+// in the import history and one change-history row for each restored record.
 std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs::path& backup,
                                             const fs::path& replacement, HistoryEntry& history,
                                             const RestoreTransactionHook& insideTransaction) {
@@ -110,8 +141,11 @@ std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs:
             inspection.version == 0 ? std::vector<std::string>() : UpgradeSchema(*db);
         history.succeeded = true;
         history.outcome = kHistorySucceeded;
+        const AttachedFile current(*db, working.getFilename(), "current");
         SQLite::Transaction transaction(*db);
+        KeepTheWorkingLogs(*db, current.Schema());
         AppendHistory(*db, history);
+        history::AppendWholeRecordRows(*db, history::kRestore, "SELECT c901 FROM dt_data");
         if (insideTransaction) insideTransaction(*db, working);
         transaction.commit();
         return findings;

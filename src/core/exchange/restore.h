@@ -35,11 +35,12 @@ struct RestoreResult {
 };
 
 // Replaces the working database with the backup. The backup is copied under a temporary name
-// beside the working file and that copy is inspected, brought to this layout and given the
-// restore's history row; then the working database gets its safety copy, the copy is flushed to
-// disk, the connection closed, the copy renamed over the working file and the connection opened
-// again. Until the rename the working database is untouched: a failure throws UserError and is
-// entered into its history.
+// beside the working file and that copy is inspected, brought to this layout, given the rows of
+// the working database's change and import histories that it lacks, the restore's import-history
+// row and a change-history row ("恢复") per record; then the working database gets its safety copy,
+// the copy is flushed to disk, the connection closed, the copy renamed over the working file and
+// the connection opened again. Until the rename the working database is untouched: a failure throws
+// UserError and is entered into its history.
 //
 // The hook runs inside the transaction that writes the restore's history row into the
 // replacement (the database about to become the working one), with the working database as it
