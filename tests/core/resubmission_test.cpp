@@ -252,6 +252,61 @@ TEST_F(ResubmissionTest, ABadRecordRefusesTheImportAndLeavesTheGuardsInPlace) {
                  SQLite::Exception);
 }
 
+// The incoming rows are judged as the working tables store them: rows that stay out are not
+// judged, both tables are, and a file that declares a column otherwise is judged after the copy,
+// where its text '7' has become the number 7.
+TEST_F(ResubmissionTest, IncomingRowsAreJudgedAsTheyWillBeStored) {
+    test::DropLimitGuards(sender.Db());
+    const fs::path senderTemplate = sender.Folder() / kPackageTemplateName;
+    struct Case {
+        const char* name;
+        std::string senderChange;
+        std::string senderSchemaChange;
+        bool imported;
+        std::string senderUndo;
+    };
+    const std::vector<Case> cases = {
+        {"a bad value in a kept record", "UPDATE dt_data SET z003 = 'x' WHERE c901 = 100000000003",
+         "", true, "UPDATE dt_data SET z003 = 0 WHERE c901 = 100000000003"},
+        {"a bad value in the second table",
+         "UPDATE dt_data1 SET y012 = 'x' WHERE c901 = 100000000005", "", false,
+         "UPDATE dt_data1 SET y012 = 0 WHERE c901 = 100000000005"},
+        {"a column declared as text", "UPDATE dt_data SET z003 = '7' WHERE c901 = 100000000004",
+         "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = replace(sql, "
+         "'z003 INTEGER', 'z003 TEXT') WHERE name = 'dt_data'; PRAGMA writable_schema = OFF",
+         true, "UPDATE dt_data SET z003 = 0 WHERE c901 = 100000000004"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.senderSchemaChange.empty()) {
+            // The package's tables are defined as the sender's are; the last case changes them.
+            const int version = sender.Db().execAndGet("PRAGMA schema_version").getInt();
+            sender.Db().exec(c.senderSchemaChange +
+                             "; PRAGMA schema_version = " + std::to_string(version + 1));
+        }
+        BuildPackageTemplate(sender.FilePath(), senderTemplate);
+        sender.Db().exec(c.senderChange);
+        fs::remove(package);
+        ExportPackage(sender.Db(), senderTemplate, package, "某某区总工会");
+        sender.Db().exec(c.senderUndo);
+        const auto prepared = PrepareImport(db, package, receiver.Folder());
+        const auto result =
+            ImportWithDecisions(db, prepared, ImportDecisions{{kFirst + 1}}, reports.Path());
+        EXPECT_EQ(result.imported, c.imported) << result.message;
+        if (result.imported) {
+            EXPECT_EQ(db.execAndGet("SELECT quote(z003) FROM dt_data WHERE c901 = 100000000003")
+                          .getString(),
+                      "0");
+            EXPECT_EQ(db.execAndGet("SELECT quote(z003) FROM dt_data WHERE c901 = 100000000004")
+                          .getString(),
+                      c.senderSchemaChange.empty() ? "0" : "7");
+            db.exec(
+                "DELETE FROM dt_data WHERE c901 > 100000000003; DELETE FROM dt_data1 WHERE "
+                "c901 > 100000000003");
+        }
+    }
+}
+
 // The history stays in this installation: a package carries the record tables and the label.
 TEST_F(ResubmissionTest, TheHistoryDoesNotTravelInPackages) {
     ASSERT_TRUE(Decide({}).imported);

@@ -6,6 +6,7 @@
 #include "exchange/data_import.h"
 #include "exchange/import_checks.h"
 #include "exchange/import_history.h"
+#include "exchange/incoming_limit_scan.h"
 #include "history/history_rows.h"
 #include "history/history_table.h"
 #include "store/database.h"
@@ -81,7 +82,8 @@ std::string Counts(const ImportResult& result) {
 ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
                       const std::string& source, const fs::path& temporaryFolder,
                       const std::vector<double>& replaced, const std::vector<double>& kept,
-                      HistoryEntry& history, const ExchangeProgress& progress,
+                      HistoryEntry& history, IncomingLimitScan& incomingLimits,
+                      const ExchangeProgress& progress,
                       const ImportTransactionHook& insideTransaction) {
     ImportResult result;
     try {
@@ -104,11 +106,15 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
         CopyRows(working, {source, "dt_data"}, {"main", "dt_data"}, notKept);
         Report(progress, 1, 2);
         CopyRows(working, {source, "dt_data1"}, {"main", "dt_data1"}, notKept);
-        for (const auto& [table, last] :
-             {std::pair{"dt_data", lastData}, {"dt_data1", lastData1}}) {
-            // What the guards would have refused; the judgement names the record.
-            if (FirstRowBreakingLimits(working, table, ReadFieldLimits(working, table), last))
-                throw SQLite::Exception(kLimitGuardMessage);
+        // What the guards would have refused; the judgement names the record.
+        if (const auto breach = incomingLimits.FoundBreach()) {
+            if (*breach) throw SQLite::Exception(kLimitGuardMessage);
+        } else {
+            for (const auto& [table, last] :
+                 {std::pair{"dt_data", lastData}, {"dt_data1", lastData1}}) {
+                if (FirstRowBreakingLimits(working, table, ReadFieldLimits(working, table), last))
+                    throw SQLite::Exception(kLimitGuardMessage);
+            }
         }
         guards.Restore();
         Report(progress, 2, 2);
@@ -187,19 +193,21 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
         result = JudgeFailure(working, source.Schema(), temporaryFolder,
                               "UNIQUE constraint failed: dt_data.c901");
     } else {
+        std::vector<double> replaced;
+        std::vector<double> kept;
+        for (const double code : colliding)
+            (decisions && decisions->replace.count(code) ? replaced : kept).push_back(code);
+        IncomingLimitScan incomingLimits(working, source.Schema(), prepared.ReadableFile(),
+                                         std::set<double>(kept.begin(), kept.end()));
         try {
             MakeSafetyCopy(working, safety_operation::kImport);
         } catch (const UserError& error) {
             AppendFailureHistory(working, history, error.what());
             throw;
         }
-        std::vector<double> replaced;
-        std::vector<double> kept;
-        for (const double code : colliding)
-            (decisions && decisions->replace.count(code) ? replaced : kept).push_back(code);
         try {
             result = Transfer(working, prepared, source.Schema(), temporaryFolder, replaced, kept,
-                              history, progress, insideTransaction);
+                              history, incomingLimits, progress, insideTransaction);
         } catch (const std::exception& error) {
             // A hook's own failure: the transaction is rolled back, the caller learns why.
             DropCodeTables(working);

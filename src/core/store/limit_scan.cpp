@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
 
 namespace tallwick {
 namespace {
@@ -94,36 +95,54 @@ constexpr const char* kGuardedTables[] = {"dt_data", "dt_data1"};
 
 }  // namespace
 
-std::optional<std::int64_t> FirstRowBreakingLimits(SQLite::Database& db, const std::string& table,
-                                                   const std::vector<FieldLimit>& limits,
-                                                   std::int64_t afterRowId) {
-    if (limits.empty()) return std::nullopt;
-    std::map<std::string, std::set<std::int64_t>> codeTables;
-    std::vector<const std::set<std::int64_t>*> codes;
-    std::string columns;
-    for (const FieldLimit& limit : limits) {
-        columns += ", " + QuoteIdentifier(limit.column);
+LimitJudge::LimitJudge(SQLite::Database& working, std::vector<FieldLimit> limits)
+    : limits_(std::move(limits)) {
+    std::map<std::string, int> named;
+    for (const FieldLimit& limit : limits_) {
         if (limit.kind != FieldLimit::Kind::CodeTable) {
-            codes.push_back(nullptr);
+            codeSetOf_.push_back(-1);
             continue;
         }
-        auto found = codeTables.find(limit.codeTable);
-        if (found == codeTables.end())
-            found = codeTables.emplace(limit.codeTable, CodesOf(db, limit.codeTable)).first;
-        codes.push_back(&found->second);
+        auto found = named.find(limit.codeTable);
+        if (found == named.end()) {
+            found = named.emplace(limit.codeTable, static_cast<int>(codeSets_.size())).first;
+            codeSets_.push_back(CodesOf(working, limit.codeTable));
+        }
+        codeSetOf_.push_back(found->second);
     }
-    const auto query = Prepare(db, "SELECT rowid" + columns + " FROM main." +
-                                       QuoteIdentifier(table) + " WHERE rowid > ? ORDER BY rowid");
+}
+
+std::optional<std::int64_t> LimitJudge::FirstBreakingRow(SQLite::Database& db,
+                                                         const std::string& schema,
+                                                         const std::string& table,
+                                                         std::int64_t afterRowId,
+                                                         const std::set<double>& passedOver) const {
+    if (limits_.empty()) return std::nullopt;
+    // The limits' columns start at `first`, after the rowid and, when rows are passed over, c901.
+    const int first = passedOver.empty() ? 1 : 2;
+    std::string columns = passedOver.empty() ? "" : ", c901";
+    for (const FieldLimit& limit : limits_) columns += ", " + QuoteIdentifier(limit.column);
+    const auto query =
+        Prepare(db, "SELECT rowid" + columns + " FROM " + QuoteIdentifier(schema) + "." +
+                        QuoteIdentifier(table) + " WHERE rowid > ? ORDER BY rowid");
     sqlite3_bind_int64(query.get(), 1, afterRowId);
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(query.get())) == SQLITE_ROW) {
-        for (std::size_t i = 0; i < limits.size(); ++i) {
-            if (!Within(limits[i], query.get(), static_cast<int>(i) + 1, codes[i]))
+        if (first == 2 && passedOver.count(sqlite3_column_double(query.get(), 1)) > 0) continue;
+        for (std::size_t i = 0; i < limits_.size(); ++i) {
+            const auto* codes = codeSetOf_[i] < 0 ? nullptr : &codeSets_[codeSetOf_[i]];
+            if (!Within(limits_[i], query.get(), static_cast<int>(i) + first, codes))
                 return sqlite3_column_int64(query.get(), 0);
         }
     }
     if (step != SQLITE_DONE) throw SQLite::Exception(db.getHandle(), step);
     return std::nullopt;
+}
+
+std::optional<std::int64_t> FirstRowBreakingLimits(SQLite::Database& db, const std::string& table,
+                                                   const std::vector<FieldLimit>& limits,
+                                                   std::int64_t afterRowId) {
+    return LimitJudge(db, limits).FirstBreakingRow(db, "main", table, afterRowId);
 }
 
 SuspendedInsertGuards::SuspendedInsertGuards(SQLite::Database& db) : db_(db) {

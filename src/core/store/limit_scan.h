@@ -10,14 +10,34 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace tallwick {
 
-// The rowid of the first row of main.<table> above `afterRowId` whose values break `limits`,
-// judged exactly as WithinLimitSql judges them; nothing when every row keeps them.
+// The limits of one table with the codes of the code tables they name, read from the working
+// database once, so that the judging may run on any connection and any thread.
+class LimitJudge {
+  public:
+    LimitJudge(SQLite::Database& working, std::vector<FieldLimit> limits);
+
+    // The rowid of the first row of schema.table on `db` above `afterRowId` whose values break
+    // the limits, judged exactly as WithinLimitSql judges them, rows whose c901 is one of
+    // `passedOver` left out; nothing when every row keeps them.
+    std::optional<std::int64_t> FirstBreakingRow(SQLite::Database& db, const std::string& schema,
+                                                 const std::string& table, std::int64_t afterRowId,
+                                                 const std::set<double>& passedOver = {}) const;
+
+  private:
+    std::vector<FieldLimit> limits_;
+    std::vector<std::set<std::int64_t>> codeSets_;
+    std::vector<int> codeSetOf_;  // per limit: its index in codeSets_, -1 for none
+};
+
+// The rowid of the first row of main.<table> above `afterRowId` whose values break `limits`;
+// nothing when every row keeps them.
 std::optional<std::int64_t> FirstRowBreakingLimits(SQLite::Database& db, const std::string& table,
                                                    const std::vector<FieldLimit>& limits,
                                                    std::int64_t afterRowId);
