@@ -10,8 +10,11 @@
 #include <SQLiteCpp/Transaction.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <sstream>
+#include <thread>
 
 namespace tallwick::check {
 namespace {
@@ -203,6 +206,55 @@ TEST_F(CheckRunTest, RunsOfMoreThanOneBatchFinishAndKeepTheirStates) {
     EXPECT_EQ(count(1), kRecords - 4);
     EXPECT_EQ(count(2), 4);
     EXPECT_NE(ReportText().find("共有4个单位的数据存在逻辑错误！\r\n"), std::string::npos);
+}
+
+// Notes made on other threads, finishing in another order than asked and more of them than the
+// run holds back at once: each follows its own record's errors, none is lost at the end, and a
+// record without a note gets none.
+TEST_F(CheckRunTest, LateNotesFollowTheirOwnRecords) {
+    constexpr int kRecords = 600;  // 300 with errors: more than the run keeps waiting
+    {
+        SQLite::Transaction transaction(db);
+        for (int i = 1; i <= kRecords; ++i) {
+            if (i % 2 == 0)
+                AddRecord(100000000000.0 + i, "错", 0, ", z002", ", 9");
+            else
+                AddRecord(100000000000.0 + i, "对", 0);
+        }
+        transaction.commit();
+    }
+    const UnitNotes notes = [](const RecordValues& record) -> UnitNote {
+        const auto i = static_cast<int>(record.c901 - 100000000000.0);
+        return std::async(std::launch::async, [i]() -> std::optional<std::string> {
+            // The first notes come last, when the run has long reached its bound.
+            std::this_thread::sleep_for(std::chrono::milliseconds(i <= 20 ? 400 : i % 7));
+            if (i % 3 == 0) return std::nullopt;
+            return "说明" + std::to_string(i) + "。";
+        });
+    };
+    const CheckRunResult result =
+        CheckDataset(db, CheckScope::All(), rules, report, {}, true, notes);
+    EXPECT_EQ(result.unitsWithErrors, static_cast<std::uint64_t>(kRecords / 2));
+
+    const std::string text = ReportText();
+    std::size_t searchFrom = 0;
+    for (int i = 2; i <= kRecords; i += 2) {
+        SCOPED_TRACE(i);
+        const std::size_t unit =
+            text.find(std::to_string(100000000000LL + i) + "  错的数据有错误\r\n", searchFrom);
+        ASSERT_NE(unit, std::string::npos);
+        const std::size_t next = text.find("的数据有错误", unit + 30);
+        const std::size_t note = text.find("  说明", unit);
+        if (i % 3 == 0) {
+            EXPECT_TRUE(note == std::string::npos || note > next);
+        } else {
+            ASSERT_LT(note, next);
+            EXPECT_EQ(text.substr(note, text.find("\r\n", note) - note),
+                      "  说明" + std::to_string(i) + "。");
+            EXPECT_GT(note, text.find("判断规则：z002<=z001", unit));
+        }
+        searchFrom = unit + 1;
+    }
 }
 
 TEST_F(CheckRunTest, APausedRunDoesNotAdvanceUntilResumed) {
