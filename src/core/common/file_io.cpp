@@ -102,16 +102,18 @@ void RemoveStaleTempFiles(const fs::path& folder) {
     }
 }
 
+void WriteWholeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
 void WriteFileAtomically(const fs::path& target, const std::vector<unsigned char>& bytes) {
     const fs::path temp = CreatePrivateTempFile(target);
     try {
-        {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<std::streamsize>(bytes.size()));
-            out.flush();
-            if (!out) throw std::runtime_error("cannot write " + temp.string());
-        }
+        WriteWholeFile(temp, bytes);
         fs::rename(temp, target);
     } catch (...) {
         std::error_code ignored;

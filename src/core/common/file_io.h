@@ -8,6 +8,9 @@ namespace tallwick {
 
 std::vector<unsigned char> ReadWholeFile(const std::filesystem::path& path);
 
+// Writes the bytes into the file, replacing what it held; throws on failure.
+void WriteWholeFile(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+
 // Writes beside the target and renames over it, so the target is either untouched or complete.
 void WriteFileAtomically(const std::filesystem::path& target,
                          const std::vector<unsigned char>& bytes);

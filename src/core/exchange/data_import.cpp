@@ -131,13 +131,15 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     }
     auto plain = PlainContent(std::move(bytes));
     if (!plain) throw UserError(messages::kFileFormat);
-    // A name of its own, so that neither a second import nor a chosen file of the same name is
-    // ever overwritten or removed.
+    // A private file of its own from the first moment, so that neither a second import nor a
+    // chosen file of the same name is ever overwritten or removed, and a killed run leaves one
+    // file that the next start knows as its leftover.
     fs::path copy;
     try {
-        copy = SiblingTempPath(programFolder / kWorkingCopyName);
-        WriteFileAtomically(copy, *plain);
+        copy = CreatePrivateTempFile(programFolder / kWorkingCopyName);
+        WriteWholeFile(copy, *plain);
     } catch (const std::exception& error) {
+        if (!copy.empty()) RemoveQuietly(copy);
         throw UserError(std::string("运行中发生错误：") + ErrorText(error) +
                         "请与软件发行者联系。");
     }
