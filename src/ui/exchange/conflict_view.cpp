@@ -27,6 +27,17 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A record state by its name, as in the record's own row; any other value as stored.
+QString ValueShown(const std::string& field, const std::string& value) {
+    if (QString::fromStdString(field).compare(QStringLiteral("RecordState"), Qt::CaseInsensitive) !=
+            0 ||
+        value.empty())
+        return Q(value);
+    bool whole = false;
+    const int state = Q(value).toInt(&whole);
+    return whole ? RecordStateName(state) : Q(value);
+}
+
 }  // namespace
 
 QString RecordStateName(const std::optional<int>& state) {
@@ -148,8 +159,8 @@ void ConflictView::FillDifferences(QTreeWidgetItem* item) {
         child->setText(kCode, Q(difference.field));
         child->setText(kName, Q(difference.question));
         child->setToolTip(kName, Q(difference.question));
-        child->setText(kExisting, Q(difference.existing));
-        child->setText(kIncoming, Q(difference.incoming));
+        child->setText(kExisting, ValueShown(difference.field, difference.existing));
+        child->setText(kIncoming, ValueShown(difference.field, difference.incoming));
         child->setForeground(kIncoming, QColor(170, 40, 30));
     }
 }

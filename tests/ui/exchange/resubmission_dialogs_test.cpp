@@ -161,6 +161,8 @@ class ResubmissionDialogsTest : public QObject {
         QCOMPARE(first->child(4)->text(0), QStringLiteral("y001"));
         QCOMPARE(first->child(4)->text(3), QStringLiteral("2.75"));
         QCOMPARE(first->child(5)->text(0), QStringLiteral("RecordState"));
+        QCOMPARE(first->child(5)->text(2), QStringLiteral("临时保存"));
+        QCOMPARE(first->child(5)->text(3), QStringLiteral("无逻辑错误"));
         // A record without differences offers nothing to open.
         QCOMPARE(tree->topLevelItem(1)->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicator);
 
