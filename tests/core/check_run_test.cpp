@@ -75,6 +75,18 @@ class CheckRunTest : public ::testing::Test {
             db.exec("INSERT INTO dt_data1 (c901) VALUES (" + std::to_string(code) + ")");
     }
 
+    // Records 100000000001 onwards, every `faultyEvery`th breaking rule 1 (named 错, else 对).
+    void AddNumberedRecords(int count, int faultyEvery) {
+        SQLite::Transaction transaction(db);
+        for (int i = 1; i <= count; ++i) {
+            if (i % faultyEvery == 0)
+                AddRecord(100000000000.0 + i, "错", 0, ", z002", ", 9");
+            else
+                AddRecord(100000000000.0 + i, "对", 0);
+        }
+        transaction.commit();
+    }
+
     int StateOf(double code) {
         SQLite::Statement query(db, "SELECT RecordState FROM dt_data WHERE c901 = ?");
         query.bind(1, code);
@@ -172,16 +184,7 @@ TEST_F(CheckRunTest, AStoppedRunKeepsTheStatesItWroteAndWritesNoTotals) {
 // States are committed in batches of 2,000 records: a run must go on, and stop, past a batch.
 TEST_F(CheckRunTest, RunsOfMoreThanOneBatchFinishAndKeepTheirStates) {
     constexpr int kRecords = 4100;  // two full batches and part of a third
-    {
-        SQLite::Transaction transaction(db);
-        for (int i = 1; i <= kRecords; ++i) {
-            if (i % 1000 == 0)
-                AddRecord(100000000000.0 + i, "错", 0, ", z002", ", 9");
-            else
-                AddRecord(100000000000.0 + i, "对", 0);
-        }
-        transaction.commit();
-    }
+    AddNumberedRecords(kRecords, 1000);
     auto other = OpenExistingSqlite(copy.FilePath());
     const auto count = [&](int state) {
         return other
@@ -213,16 +216,7 @@ TEST_F(CheckRunTest, RunsOfMoreThanOneBatchFinishAndKeepTheirStates) {
 // record without a note gets none.
 TEST_F(CheckRunTest, LateNotesFollowTheirOwnRecords) {
     constexpr int kRecords = 600;  // 300 with errors: more than the run keeps waiting
-    {
-        SQLite::Transaction transaction(db);
-        for (int i = 1; i <= kRecords; ++i) {
-            if (i % 2 == 0)
-                AddRecord(100000000000.0 + i, "错", 0, ", z002", ", 9");
-            else
-                AddRecord(100000000000.0 + i, "对", 0);
-        }
-        transaction.commit();
-    }
+    AddNumberedRecords(kRecords, 2);
     const UnitNotes notes = [](const RecordValues& record) -> UnitNote {
         const auto i = static_cast<int>(record.c901 - 100000000000.0);
         return std::async(std::launch::async, [i]() -> std::optional<std::string> {

@@ -28,6 +28,17 @@ namespace fs = std::filesystem;
 
 constexpr double kFirst = 100000000001.0;
 
+// A successful import of `file` at `time`, entered into the database's import history.
+void AppendImport(SQLite::Database& db, const std::string& time, const std::string& file) {
+    HistoryEntry entry;
+    entry.time = time;
+    entry.operation = kHistoryImport;
+    entry.fileName = file;
+    entry.succeeded = true;
+    entry.outcome = kHistorySucceeded;
+    AppendHistory(db, entry);
+}
+
 class RestoreTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -35,13 +46,7 @@ class RestoreTest : public ::testing::Test {
         connection = std::make_unique<DatabaseConnection>(DatabaseConnection::Open(setup.Folder()));
         for (int i = 0; i < 3; ++i) test::AddRecord(db(), kFirst + i, "原有");
         db().exec("UPDATE ct_label SET db_name = '备份时的标签'");
-        HistoryEntry earlier;
-        earlier.time = "2026-01-01 08:00:00";
-        earlier.operation = kHistoryImport;
-        earlier.fileName = "/tmp/a.dat";
-        earlier.succeeded = true;
-        earlier.outcome = kHistorySucceeded;
-        AppendHistory(db(), earlier);
+        AppendImport(db(), "2026-01-01 08:00:00", "/tmp/a.dat");
         backup = files.Path() / "backup.mdb";
         BackupDatabase(db(), backup);
         backedUp = test::RecordRows(db());
@@ -145,22 +150,8 @@ std::vector<std::string> ChangesOf(SQLite::Database& db, double code) {
 // The records go back; the logs of what happened to them do not. Rows both databases hold come
 // once, however often the restores go back and forth.
 TEST_F(RestoreTest, TheLogsOfTheWorkingDatabaseSurviveARestore) {
-    {
-        auto foreign = OpenExistingSqlite(backup);
-        HistoryEntry entry;
-        entry.time = "2026-01-05 09:00:00";
-        entry.operation = kHistoryImport;
-        entry.fileName = "/tmp/only-in-the-backup.dat";
-        entry.outcome = kHistorySucceeded;
-        AppendHistory(*foreign, entry);
-    }
-    HistoryEntry later;
-    later.time = "2026-02-01 10:00:00";
-    later.operation = kHistoryImport;
-    later.fileName = "/tmp/b.dat";
-    later.succeeded = true;
-    later.outcome = kHistorySucceeded;
-    AppendHistory(db(), later);
+    AppendImport(*OpenExistingSqlite(backup), "2026-01-05 09:00:00", "/tmp/only-in-the-backup.dat");
+    AppendImport(db(), "2026-02-01 10:00:00", "/tmp/b.dat");
     {
         SQLite::Transaction transaction(db());
         history::AppendFieldChanges(db(), history::kEntrySave, kFirst, {{"z001", "1", "2"}});
