@@ -5,24 +5,16 @@
 #include "store/connection.h"
 #include "store/data_folder_lock.h"
 #include "store/record_counts.h"
+#include "store/record_state.h"
 
 #include <ostream>
 
 namespace tallwick::cli {
 namespace {
 
-// Names of the record states, as the record list shows them.
 const char* StateName(std::int64_t state) {
-    switch (state) {
-        case 0:
-            return "临时保存";
-        case 1:
-            return "无逻辑错误";
-        case 2:
-            return "有逻辑错误";
-        default:
-            return "其他";
-    }
+    const char* name = RecordStateName(state);
+    return name != nullptr ? name : "其他";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // each: field, current value, a value with which every rule holds.
 #include "arguments.h"
 #include "command.h"
+#include "common/number_text.h"
 
 #include "common/user_error.h"
 #include "entry/record_io.h"
@@ -54,8 +55,7 @@ int RunLocate(const CommandContext& context) {
     }
     for (const locate::RepairChange& change : found.changes) {
         context.out << locate::LocateFields()[static_cast<std::size_t>(change.field)].name << '\t'
-                    << locate::ValueText(change.current) << '\t'
-                    << locate::ValueText(change.repaired) << '\n';
+                    << NumberText(change.current) << '\t' << NumberText(change.repaired) << '\n';
     }
     return 0;
 }

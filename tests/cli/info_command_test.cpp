@@ -1,4 +1,4 @@
-#include "command.h"
+#include "cli_run.h"
 
 #include "cipher/file_envelope.h"
 #include "store/connection.h"
@@ -12,19 +12,6 @@
 
 namespace tallwick::cli {
 namespace {
-
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCli(const std::vector<std::string>& argv) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = RunCommandLine(argv, out, err);
-    return {code, out.str(), err.str()};
-}
 
 TEST(CliInfo, CountsRecordsByStateInTextAndJson) {
     test::DeliveredDatabaseCopy copy;

@@ -1,5 +1,6 @@
 // import --on-conflict, backups, restore and imports, on delivered database copies.
 #include "../core/exchange_test_data.h"
+#include "cli_run.h"
 #include "command.h"
 #include "common/user_error.h"
 #include "exchange/package_export.h"
@@ -19,25 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kFirst = 100000000001.0;
-
-struct CliRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunCli(const fs::path& folder, const std::vector<std::string>& args) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int code = RunCommandLine(
-        [&] {
-            std::vector<std::string> argv = {"--data-dir", folder.string()};
-            argv.insert(argv.end(), args.begin(), args.end());
-            return argv;
-        }(),
-        out, err);
-    return {code, out.str(), err.str()};
-}
 
 // The receiver holds codes 1 and 2; the package brings 2 (corrected) and 3.
 class ResubmissionCommandsTest : public ::testing::Test {

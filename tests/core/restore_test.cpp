@@ -237,28 +237,6 @@ TEST_F(RestoreTest, FilesThatAreNoSoundBackupOfThisLayoutAreRefused) {
         EXPECT_FALSE(entry.path().filename().string().starts_with(kTempFilePrefix));
 }
 
-// The hook sees both databases inside the replacement's transaction; its failure stops it all.
-TEST_F(RestoreTest, TheTransactionHookSeesBothDatabasesAndCanStopTheRestore) {
-    db().exec("DELETE FROM dt_data; DELETE FROM dt_data1");
-    const auto emptied = test::RecordRows(db());
-    std::int64_t replacementRecords = -1;
-    std::int64_t currentRecords = -1;
-    EXPECT_THROW(
-        RestoreBackup(*connection, backup,
-                      [&](SQLite::Database& replacement, SQLite::Database& current) {
-                          replacementRecords =
-                              replacement.execAndGet("SELECT count(*) FROM dt_data").getInt64();
-                          currentRecords =
-                              current.execAndGet("SELECT count(*) FROM dt_data").getInt64();
-                          throw std::runtime_error("no");
-                      }),
-        UserError);
-    EXPECT_EQ(replacementRecords, 3);
-    EXPECT_EQ(currentRecords, 0);
-    EXPECT_EQ(test::RecordRows(db()), emptied);
-    EXPECT_TRUE(ListSafetyCopies(setup.Folder()).empty());
-}
-
 // The disk lacks room for the safety copy: the restore does not happen.
 TEST_F(RestoreTest, WithoutRoomForTheSafetyCopyNothingIsRestored) {
     db().exec("DELETE FROM dt_data; DELETE FROM dt_data1");

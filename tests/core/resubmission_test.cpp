@@ -37,10 +37,9 @@ class ResubmissionTest : public ::testing::Test {
         before = test::RecordRows(db);
     }
 
-    ImportResult Decide(const std::set<double>& replace, const ImportTransactionHook& hook = {}) {
+    ImportResult Decide(const std::set<double>& replace) {
         const auto prepared = PrepareImport(db, package, receiver.Folder());
-        return ImportWithDecisions(db, prepared, ImportDecisions{replace}, reports.Path(), {},
-                                   hook);
+        return ImportWithDecisions(db, prepared, ImportDecisions{replace}, reports.Path());
     }
 
     // Record rows of the given codes, as in the database named.
@@ -192,32 +191,6 @@ TEST_F(ResubmissionTest, TheConflictViewGetsEachCollisionWithItsDifferingFields)
 }
 
 // The hook sees the codes inside the transaction; a failing hook takes the whole import back.
-TEST_F(ResubmissionTest, TheTransactionHookSeesTheCodesAndCanUndoTheImport) {
-    ImportedCodes seen;
-    std::int64_t rowsSeen = 0;
-    const auto result =
-        Decide({kFirst + 2}, [&](SQLite::Database& working, const ImportedCodes& codes) {
-            seen = codes;
-            rowsSeen = working.execAndGet("SELECT count(*) FROM dt_data").getInt64();
-        });
-    ASSERT_TRUE(result.imported) << result.message;
-    EXPECT_EQ(seen.added, (std::vector<double>{kFirst + 3, kFirst + 4}));
-    EXPECT_EQ(seen.replaced, (std::vector<double>{kFirst + 2}));
-    EXPECT_EQ(rowsSeen, 5);
-
-    db.exec("DELETE FROM dt_data; DELETE FROM dt_data1; DELETE FROM ImportHistory");
-    for (int i = 0; i < 3; ++i) test::AddRecord(db, kFirst + i, "原有" + std::to_string(i), 2);
-    EXPECT_THROW(
-        Decide({kFirst + 2}, [](SQLite::Database&,
-                                const ImportedCodes&) { throw std::runtime_error("refused"); }),
-        std::runtime_error);
-    EXPECT_EQ(test::RecordRows(db), before);
-    const auto history = ReadHistory(db);
-    ASSERT_EQ(history.size(), 1u);
-    EXPECT_FALSE(history[0].succeeded);
-    EXPECT_EQ(history[0].outcome, "refused");
-}
-
 // A bad value in the file refuses the import whatever was decided; the guards of the record
 // tables are back exactly as they were.
 TEST_F(ResubmissionTest, ABadRecordRefusesTheImportAndLeavesTheGuardsInPlace) {

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 namespace tallwick {
 namespace {
@@ -102,9 +103,12 @@ class SafetyCopyTest : public ::testing::Test {
         };
     }
 
-    // Runs the operation on a fresh working database; its records before and after.
-    std::pair<std::vector<std::string>, std::vector<std::string>> RunFresh(const Operation& op) {
+    // Runs the operation on a fresh working database, `first` done to its folder before; its
+    // records before and after.
+    std::pair<std::vector<std::string>, std::vector<std::string>> RunFresh(
+        const Operation& op, const std::function<void()>& first = {}) {
         working = std::make_unique<test::DeliveredDatabaseCopy>();
+        if (first) first();
         for (int i = 0; i < 4; ++i) test::AddRecord(db(), kFirst + i, "工会");
         const auto before = test::RecordRows(db());
         try {
@@ -165,16 +169,10 @@ TEST_F(SafetyCopyTest, AFullDiskOrAnUnwritableFolderStopsTheOperationBeforeAnyCh
         if (op.copies.empty()) continue;
         SCOPED_TRACE(op.name);
         message.clear();
-        working = std::make_unique<test::DeliveredDatabaseCopy>();
-        std::ofstream(Folder() / "backups") << "a file where the folder should be";
-        for (int i = 0; i < 4; ++i) test::AddRecord(db(), kFirst + i, "工会");
-        const auto before = test::RecordRows(db());
-        try {
-            op.run(*this);
-        } catch (const UserError& error) {
-            message = error.what();
-        }
-        EXPECT_EQ(test::RecordRows(*OpenExistingSqlite(working->FilePath())), before);
+        const auto [before, after] = RunFresh(op, [&] {
+            std::ofstream(Folder() / "backups") << "a file where the folder should be";
+        });
+        EXPECT_EQ(after, before);
         EXPECT_TRUE(message.starts_with("无法在“" + (Folder() / "backups").string() +
                                         "”中保存操作前的安全备份（"))
             << message;

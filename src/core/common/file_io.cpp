@@ -90,6 +90,12 @@ fs::path CreatePrivateTempFile(const fs::path& near) {
     return CreateUniqueFile(near);
 }
 
+void RemoveDatabaseFileQuietly(const fs::path& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+    fs::remove(fs::path(path.string() + "-journal"), ignored);
+}
+
 void RemoveStaleTempFiles(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;

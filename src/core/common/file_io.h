@@ -29,6 +29,9 @@ std::filesystem::path SiblingTempPath(const std::filesystem::path& near);
 // plain data written into it is never readable by others, not even for a moment.
 std::filesystem::path CreatePrivateTempFile(const std::filesystem::path& near);
 
+// Removes a database file and its rollback journal; errors are ignored (for clean-up paths).
+void RemoveDatabaseFileQuietly(const std::filesystem::path& path);
+
 // Removes the temporary files in `folder` (and their SQLite journals) whose process has ended.
 // Files of running programs and every other file stay; errors are ignored.
 void RemoveStaleTempFiles(const std::filesystem::path& folder);

@@ -1,13 +1,13 @@
 #include "entry/record_io.h"
 
 #include "common/ascii.h"
+#include "common/number_text.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -192,16 +192,7 @@ double ProposeNewCode(SQLite::Database& db) {
 }
 
 std::string CodeText(double code) {
-    char text[64];
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(text, sizeof text, "%.*g", precision, code);
-        if (std::strtod(text, nullptr) == code) break;
-    }
-    // %g may choose an exponent; codes are whole numbers and shown in full.
-    if (std::string(text).find('e') != std::string::npos && code == std::floor(code)) {
-        std::snprintf(text, sizeof text, "%.0f", code);
-    }
-    return text;
+    return NumberText(code);
 }
 
 bool CodeIsStored(SQLite::Database& db, double code) {

@@ -1,14 +1,13 @@
 #include "exchange/conflict_resolution.h"
 
 #include "common/ascii.h"
+#include "common/number_text.h"
 #include "exchange/attached_file.h"
 #include "exchange/import_checks.h"
 #include "store/database.h"
 
 #include <SQLiteCpp/Statement.h>
 
-#include <cmath>
-#include <cstdio>
 #include <set>
 
 namespace tallwick::exchange {
@@ -81,15 +80,7 @@ std::string Text(const SQLite::Column& column) {
 std::string ValueText(const SQLite::Column& column) {
     if (column.isNull()) return {};
     if (column.isInteger()) return std::to_string(column.getInt64());
-    if (column.isFloat()) {
-        const double value = column.getDouble();
-        char text[40];
-        if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
-            std::snprintf(text, sizeof text, "%.0f", value);
-        else
-            std::snprintf(text, sizeof text, "%.15g", value);
-        return text;
-    }
+    if (column.isFloat()) return NumberText(column.getDouble());
     return column.getString();
 }
 

@@ -58,7 +58,6 @@ ImportDecisions DecisionsForAll(SQLite::Database& working, const PreparedImport&
 ImportResult ImportWithDecisions(SQLite::Database& working, const PreparedImport& prepared,
                                  const ImportDecisions& decisions,
                                  const std::filesystem::path& temporaryFolder,
-                                 const ExchangeProgress& progress = {},
-                                 const ImportTransactionHook& insideTransaction = {});
+                                 const ExchangeProgress& progress = {});
 
 }  // namespace tallwick::exchange

@@ -32,12 +32,6 @@ bool IsPlainDatabase(const std::vector<unsigned char>& bytes) {
            std::equal(std::begin(kSqliteSignature), std::end(kSqliteSignature), bytes.begin());
 }
 
-void RemoveQuietly(const fs::path& path) {
-    std::error_code ignored;
-    fs::remove(path, ignored);
-    fs::remove(fs::path(path.string() + "-journal"), ignored);
-}
-
 // The file's bytes as a plain database: unmasked, and decrypted when sealed. Nothing when they
 // are not a data file of ours.
 std::optional<std::vector<unsigned char>> PlainContent(std::vector<unsigned char> bytes) {
@@ -99,7 +93,7 @@ PreparedImport::PreparedImport(PreparedImport&& other) noexcept
       label_(std::move(other.label_)) {}
 
 PreparedImport::~PreparedImport() {
-    if (ownsWorkingCopy_) RemoveQuietly(readable_);
+    if (ownsWorkingCopy_) RemoveDatabaseFileQuietly(readable_);
 }
 
 std::string PreparedImport::ConfirmationQuestion() const {
@@ -139,7 +133,7 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
         copy = CreatePrivateTempFile(programFolder / kWorkingCopyName);
         WriteWholeFile(copy, *plain);
     } catch (const std::exception& error) {
-        if (!copy.empty()) RemoveQuietly(copy);
+        if (!copy.empty()) RemoveDatabaseFileQuietly(copy);
         throw UserError(std::string("运行中发生错误：") + ErrorText(error) +
                         "请与软件发行者联系。");
     }
@@ -147,7 +141,7 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     try {
         label = CheckAndReadLabel(working, copy);
     } catch (...) {
-        RemoveQuietly(copy);
+        RemoveDatabaseFileQuietly(copy);
         throw;
     }
     return PreparedImport(chosen, copy, true, std::move(label));

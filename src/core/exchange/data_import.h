@@ -65,17 +65,6 @@ struct ImportResult {
     std::uint64_t kept = 0;
 };
 
-// The codes an import wrote, known inside its transaction.
-struct ImportedCodes {
-    std::vector<double> added;     // codes that were new, ascending
-    std::vector<double> replaced;  // codes whose existing record the incoming one replaced
-};
-
-// Runs inside the import's transaction once the records are written, before the commit; a throw
-// rolls the whole import back.
-using ImportTransactionHook =
-    std::function<void(SQLite::Database& working, const ImportedCodes& codes)>;
-
 // Copies every record of the file, both tables, in one transaction, after a safety copy of the
 // working database (a refused safety copy throws its UserError: nothing is imported). When the
 // transfer fails nothing is imported: the colliding records go to the staging tables and, if
@@ -83,8 +72,7 @@ using ImportTransactionHook =
 // into the history. Progress reports the two table steps.
 ImportResult TransferImport(SQLite::Database& working, const PreparedImport& prepared,
                             const std::filesystem::path& temporaryFolder,
-                            const ExchangeProgress& progress = {},
-                            const ImportTransactionHook& insideTransaction = {});
+                            const ExchangeProgress& progress = {});
 
 // The whole import: prepare, ask `confirm` with the question, transfer. Nothing when the user
 // declines; the working copy is gone on every path.

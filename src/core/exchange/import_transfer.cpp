@@ -44,13 +44,6 @@ void DropCodeTables(SQLite::Database& working) {
     }
 }
 
-std::vector<double> Codes(SQLite::Database& working, const std::string& sql) {
-    SQLite::Statement query(working, sql);
-    std::vector<double> codes;
-    while (query.executeStep()) codes.push_back(query.getColumn(0).getDouble());
-    return codes;
-}
-
 // What the user learns of a transfer that failed: a bad record of the file, else the codes
 // that collide (staged and reported), else the failure itself.
 ImportResult JudgeFailure(SQLite::Database& working, const std::string& source,
@@ -83,8 +76,7 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
                       const std::string& source, const fs::path& temporaryFolder,
                       const std::vector<double>& replaced, const std::vector<double>& kept,
                       HistoryEntry& history, IncomingLimitScan& incomingLimits,
-                      const ExchangeProgress& progress,
-                      const ImportTransactionHook& insideTransaction) {
+                      const ExchangeProgress& progress) {
     ImportResult result;
     try {
         SQLite::Transaction transaction(working);
@@ -130,15 +122,6 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
         result.replaced = replaced.size();
         result.added = written - result.replaced;
         result.kept = kept.size();
-        if (insideTransaction) {
-            ImportedCodes codes;
-            codes.replaced = replaced;
-            codes.added = Codes(
-                working, "SELECT c901 FROM main.dt_data WHERE rowid > " + std::to_string(lastData) +
-                             " AND c901 NOT IN (SELECT c901 FROM temp.import_replaced) "
-                             "ORDER BY c901");
-            insideTransaction(working, codes);
-        }
         // The records' change history: 导入 for each new code, 导入替换 for each replaced one.
         tallwick::history::AppendWholeRecordRows(
             working, tallwick::history::kImport,
@@ -166,8 +149,7 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
 
 ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared,
                        const fs::path& temporaryFolder, const ImportDecisions* decisions,
-                       const ExchangeProgress& progress,
-                       const ImportTransactionHook& insideTransaction) {
+                       const ExchangeProgress& progress) {
     HistoryEntry history;
     history.time = HistoryTimeNow();
     history.operation = kHistoryImport;
@@ -207,9 +189,10 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
         }
         try {
             result = Transfer(working, prepared, source.Schema(), temporaryFolder, replaced, kept,
-                              history, incomingLimits, progress, insideTransaction);
+                              history, incomingLimits, progress);
         } catch (const std::exception& error) {
-            // A hook's own failure: the transaction is rolled back, the caller learns why.
+            // A failure other than the engine's: the transaction is rolled back, the caller
+            // learns why.
             DropCodeTables(working);
             AppendFailureHistory(working, history, error.what());
             throw;
@@ -224,16 +207,14 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
 }  // namespace
 
 ImportResult TransferImport(SQLite::Database& working, const PreparedImport& prepared,
-                            const fs::path& temporaryFolder, const ExchangeProgress& progress,
-                            const ImportTransactionHook& insideTransaction) {
-    return RunImport(working, prepared, temporaryFolder, nullptr, progress, insideTransaction);
+                            const fs::path& temporaryFolder, const ExchangeProgress& progress) {
+    return RunImport(working, prepared, temporaryFolder, nullptr, progress);
 }
 
 ImportResult ImportWithDecisions(SQLite::Database& working, const PreparedImport& prepared,
                                  const ImportDecisions& decisions, const fs::path& temporaryFolder,
-                                 const ExchangeProgress& progress,
-                                 const ImportTransactionHook& insideTransaction) {
-    return RunImport(working, prepared, temporaryFolder, &decisions, progress, insideTransaction);
+                                 const ExchangeProgress& progress) {
+    return RunImport(working, prepared, temporaryFolder, &decisions, progress);
 }
 
 }  // namespace tallwick::exchange

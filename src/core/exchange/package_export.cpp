@@ -31,11 +31,7 @@ class PlainPackage {
         : path_(SiblingTempPath(check::TemporaryFolder() / "tallwick-package.db")) {
         WriteFileAtomically(path_, bytes);
     }
-    ~PlainPackage() {
-        std::error_code ignored;
-        fs::remove(path_, ignored);
-        fs::remove(fs::path(path_.string() + "-journal"), ignored);
-    }
+    ~PlainPackage() { RemoveDatabaseFileQuietly(path_); }
     PlainPackage(const PlainPackage&) = delete;
     PlainPackage& operator=(const PlainPackage&) = delete;
     const fs::path& Path() const { return path_; }

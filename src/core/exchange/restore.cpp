@@ -88,27 +88,22 @@ BackupInspection InspectFile(SQLite::Database& working, const fs::path& file, in
     }
 }
 
-void RemoveQuietly(const fs::path& path) {
-    std::error_code ignored;
-    fs::remove(path, ignored);
-    fs::remove(fs::path(path.string() + "-journal"), ignored);
-}
-
 // Rows of the working database's log that the replacement's log lacks, appended in their order.
 // Matched on every column but the id: a log that went through an earlier restore has the same
 // rows under other ids.
 void AppendMissingRows(SQLite::Database& replacement, const std::string& schema,
                        const std::string& table, const std::vector<std::string>& columns) {
-    std::string same;
-    for (const auto& column : columns)
+    std::string listed, selected, same;
+    for (const auto& column : columns) {
+        const std::string separator = listed.empty() ? "" : ", ";
+        listed += separator + column;
+        selected += separator + "w." + column;
         same += (same.empty() ? "" : " AND ") + ("r." + column + " IS w." + column);
-    std::string selected;
-    for (const auto& column : columns) selected += (selected.empty() ? "w." : ", w.") + column;
-    std::string listed;
-    for (const auto& column : columns) listed += (listed.empty() ? "" : ", ") + column;
+    }
     replacement.exec("INSERT INTO main." + table + " (" + listed + ") SELECT " + selected +
-                     " FROM " + schema + "." + table + " w WHERE NOT EXISTS (SELECT 1 FROM main." +
-                     table + " r WHERE " + same + ") ORDER BY w.id");
+                     " FROM " + QuoteIdentifier(schema) + "." + table +
+                     " w WHERE NOT EXISTS (SELECT 1 FROM main." + table + " r WHERE " + same +
+                     ") ORDER BY w.id");
 }
 
 // A restore brings back the backup's records, not its past: what was done to this installation's
@@ -125,8 +120,7 @@ void KeepTheWorkingLogs(SQLite::Database& replacement, const std::string& schema
 // The replacement, brought to this layout, with the working database's logs, the restore's row
 // in the import history and one change-history row for each restored record.
 std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs::path& backup,
-                                            const fs::path& replacement, HistoryEntry& history,
-                                            const RestoreTransactionHook& insideTransaction) {
+                                            const fs::path& replacement, HistoryEntry& history) {
     try {
         fs::copy_file(backup, replacement, fs::copy_options::overwrite_existing);
     } catch (const std::exception& error) {
@@ -146,7 +140,6 @@ std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs:
         KeepTheWorkingLogs(*db, current.Schema());
         AppendHistory(*db, history);
         history::AppendWholeRecordRows(*db, history::kRestore, "SELECT c901 FROM dt_data");
-        if (insideTransaction) insideTransaction(*db, working);
         transaction.commit();
         return findings;
     } catch (const UserError&) {
@@ -193,8 +186,7 @@ std::string RestoreQuestion(const BackupInspection& backup) {
            "条记录）替换当前的数据库么？替换之前，当前的数据库会先保存一份安全备份。";
 }
 
-RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file,
-                            const RestoreTransactionHook& insideTransaction) {
+RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file) {
     HistoryEntry history;
     history.time = HistoryTimeNow();
     history.operation = kHistoryRestore;
@@ -211,16 +203,15 @@ RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file
             throw UserError("无法在数据文件夹中准备恢复（" + ErrorText(error) +
                             "），数据库没有任何改变。");
         }
-        result.upgradeFindings =
-            PrepareReplacement(working, file, replacement, history, insideTransaction);
+        result.upgradeFindings = PrepareReplacement(working, file, replacement, history);
         result.safetyCopy = MakeSafetyCopy(working, safety_operation::kRestore);
         Replace(connection, replacement);
     } catch (const UserError& error) {
-        if (!replacement.empty()) RemoveQuietly(replacement);
+        if (!replacement.empty()) RemoveDatabaseFileQuietly(replacement);
         if (connection.IsOpen()) AppendFailureHistory(connection.Db(), history, error.what());
         throw;
     } catch (const std::exception& error) {
-        if (!replacement.empty()) RemoveQuietly(replacement);
+        if (!replacement.empty()) RemoveDatabaseFileQuietly(replacement);
         const std::string message =
             "恢复没有完成（" + ErrorText(error) + "），数据库没有任何改变。";
         if (connection.IsOpen()) AppendFailureHistory(connection.Db(), history, message);

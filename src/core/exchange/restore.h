@@ -41,13 +41,6 @@ struct RestoreResult {
 // the copy is flushed to disk, the connection closed, the copy renamed over the working file and
 // the connection opened again. Until the rename the working database is untouched: a failure throws
 // UserError and is entered into its history.
-//
-// The hook runs inside the transaction that writes the restore's history row into the
-// replacement (the database about to become the working one), with the working database as it
-// still is; a throw abandons the restore.
-using RestoreTransactionHook =
-    std::function<void(SQLite::Database& replacement, SQLite::Database& current)>;
-RestoreResult RestoreBackup(DatabaseConnection& connection, const std::filesystem::path& file,
-                            const RestoreTransactionHook& insideTransaction = {});
+RestoreResult RestoreBackup(DatabaseConnection& connection, const std::filesystem::path& file);
 
 }  // namespace tallwick::exchange

@@ -2,10 +2,6 @@
 
 #include "locate/locate_fields.h"
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-
 namespace tallwick::locate {
 
 std::string NamedField(int field, const check::FieldHints& hints) {
@@ -42,19 +38,6 @@ std::optional<std::string> SuggestionLine(const Localisation& localisation,
         line += NamedField(localisation.changes[i].field, hints);
     }
     return line;
-}
-
-std::string ValueText(double value) {
-    char text[64];
-    if (value == std::floor(value) && std::fabs(value) < 1e15) {
-        std::snprintf(text, sizeof text, "%.0f", value);
-        return text;
-    }
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(text, sizeof text, "%.*g", precision, value);
-        if (std::strtod(text, nullptr) == value) break;
-    }
-    return text;
 }
 
 }  // namespace tallwick::locate

@@ -23,7 +23,4 @@ std::optional<std::string> SuggestionLine(const Localisation& localisation,
 // The no-repair line, naming the answers that the level does not ask for but that hold values.
 std::string NoRepairText(const Localisation& localisation);
 
-// A value as the user typed it: whole numbers without a decimal point.
-std::string ValueText(double value);
-
 }  // namespace tallwick::locate

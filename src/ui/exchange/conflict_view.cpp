@@ -1,13 +1,14 @@
 #include "exchange/conflict_view.h"
 
+#include "common/number_text.h"
+#include "store/record_state.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <cstdio>
 
 namespace tallwick::ui {
 namespace {
@@ -18,9 +19,7 @@ constexpr int kCodeRole = Qt::UserRole;
 constexpr int kFilledRole = Qt::UserRole + 1;
 
 QString CodeText(double code) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f", code);
-    return QString::fromLatin1(text);
+    return QString::fromStdString(NumberText(code));
 }
 
 QString Q(const std::string& text) {
@@ -42,16 +41,8 @@ QString ValueShown(const std::string& field, const std::string& value) {
 
 QString RecordStateName(const std::optional<int>& state) {
     if (!state) return QString();
-    switch (*state) {
-        case 0:
-            return QStringLiteral("临时保存");
-        case 1:
-            return QStringLiteral("无逻辑错误");
-        case 2:
-            return QStringLiteral("有逻辑错误");
-        default:
-            return QString::number(*state);
-    }
+    const char* name = ::tallwick::RecordStateName(*state);
+    return name != nullptr ? QString::fromUtf8(name) : QString::number(*state);
 }
 
 ConflictView::ConflictView(std::vector<exchange::CollidingRecord> records,

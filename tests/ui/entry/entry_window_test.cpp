@@ -46,6 +46,20 @@ class EntryWindowTest : public QObject {
     SQLite::Database& Db() { return copy->Db(); }
     int Count(const std::string& sql) { return Db().execAndGet(sql).getInt(); }
 
+    // A screenshot of the entry window and its error list where they stand on the screen.
+    bool SaveTogether(ErrorListWindow& list, const char* fileName) {
+        const QRect both = window->frameGeometry().united(list.frameGeometry());
+        QPixmap shot(both.size());
+        shot.fill(Qt::darkGray);
+        QPainter painter(&shot);
+        painter.drawPixmap(window->geometry().topLeft() - both.topLeft(), window->grab());
+        painter.drawPixmap(list.geometry().topLeft() - both.topLeft(), list.grab());
+        painter.end();
+        QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
+        return shot.save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/") +
+                         QString::fromLatin1(fileName));
+    }
+
     EntryNumberBox* Box(const char* name) {
         return qobject_cast<EntryNumberBox*>(window->Field(QString::fromLatin1(name)));
     }
@@ -306,15 +320,7 @@ class EntryWindowTest : public QObject {
         QVERIFY(!list.frameGeometry().intersects(onScreen(window->Notes())));
 
         // The entry window with the list where it opens, as the user sees them together.
-        const QRect both = window->frameGeometry().united(list.frameGeometry());
-        QPixmap shot(both.size());
-        shot.fill(Qt::darkGray);
-        QPainter painter(&shot);
-        painter.drawPixmap(window->geometry().topLeft() - both.topLeft(), window->grab());
-        painter.drawPixmap(list.geometry().topLeft() - both.topLeft(), list.grab());
-        painter.end();
-        QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
-        QVERIFY(shot.save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/entry_error_list.png")));
+        QVERIFY(SaveTogether(list, "entry_error_list.png"));
 
         // Moved by the user, it comes back where they left it.
         const QPoint chosen = list.pos() + QPoint(-40, 30);
@@ -351,16 +357,7 @@ class EntryWindowTest : public QObject {
             list.Suggestion()->text(),
             QStringLiteral("建议首先核对：<a href=\"11:d014\">d014（机关干部35岁及以下）</a>"));
 
-        const QRect both = window->frameGeometry().united(list.frameGeometry());
-        QPixmap shot(both.size());
-        shot.fill(Qt::darkGray);
-        QPainter painter(&shot);
-        painter.drawPixmap(window->geometry().topLeft() - both.topLeft(), window->grab());
-        painter.drawPixmap(list.geometry().topLeft() - both.topLeft(), list.grab());
-        painter.end();
-        QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
-        QVERIFY(
-            shot.save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/error_localisation.png")));
+        QVERIFY(SaveTogether(list, "error_localisation.png"));
 
         // A click on the answer goes to its page and box, as a double click on an error does.
         emit list.Suggestion()->linkActivated(QStringLiteral("11:d014"));
