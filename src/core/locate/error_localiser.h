@@ -30,6 +30,8 @@ struct RepairChange {
     int field = 0;  // LocateFieldIndex
     double current = 0;
     double repaired = 0;
+    // The record's level does not ask for the answer: the repair clears it (repaired is 0).
+    bool unasked = false;
 
     bool operator==(const RepairChange&) const = default;
 };
