@@ -1,5 +1,6 @@
 #include "record_generator.h"
 
+#include "entry/level_rule.h"
 #include "store/connection.h"
 #include "store/database.h"
 
@@ -39,9 +40,22 @@ std::string InsertSql(const char* table, const std::vector<std::string>& columns
     return sql + ") VALUES (" + marks + ")";
 }
 
+// The catalogue's level rule of each survey column ("" where every level answers it).
+std::map<std::string, std::string> LevelRules(SQLite::Database& db) {
+    std::map<std::string, std::string> rules;
+    SQLite::Statement query(db, "SELECT FieldName, COALESCE(Rule, '') FROM DT_FieldList");
+    while (query.executeStep()) {
+        rules[query.getColumn(0).getString()] = query.getColumn(1).getString();
+    }
+    return rules;
+}
+
+constexpr std::int64_t kGrossTypos[] = {400000000, 100000000000, 99999999999999};
+
 }  // namespace
 
-void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t seed) {
+void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t seed,
+                     GeneratorOptions options) {
     std::mt19937 random(seed);
     std::vector<std::int64_t> regions;
     SQLite::Statement regionQuery(db, "SELECT ID FROM CT_CityName WHERE Code3 <> 0");
@@ -61,6 +75,20 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
     std::uniform_int_distribution<int> anyValue(0, 99);
     std::uniform_int_distribution<size_t> anyColumn(0, mainColumns.size() - 1);
     std::uniform_int_distribution<size_t> region(0, regions.empty() ? 0 : regions.size() - 1);
+
+    const auto levelRules = LevelRules(db);
+    std::vector<std::string> columnRules;
+    for (const auto& column : mainColumns) {
+        const auto rule = levelRules.find(column);
+        columnRules.push_back(rule == levelRules.end() ? "" : rule->second);
+    }
+    // The hard shapes draw from a stream of their own, so that every other record stays what
+    // the same seed always made.
+    std::mt19937 shapes(seed ^ 0x9e3779b9u);
+    std::uniform_int_distribution<int> shapePercent(0, 99);
+    std::uniform_int_distribution<int> highLevel(1, 3);
+    std::uniform_int_distribution<int> typoIndex(0, 2);
+    std::uniform_int_distribution<int> fewStaff(0, 30);
 
     std::vector<std::int64_t> values(mainColumns.size());
     for (std::int64_t i = 0; i < count; ++i) {
@@ -84,19 +112,50 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
             for (int fault = 0; fault < 3; ++fault) values[anyColumn(random)] = anyValue(random);
         }
         const int reportingState = percent(random) < 5 ? 3 : 1;
+        const std::int64_t regionId = regions.empty() ? 110101 : regions[region(random)];
+        int recordLevel = level(random);
+        if (options.hardShapes) {
+            const int shape = shapePercent(shapes);
+            if (shape == 0) {
+                // Begun and saved: a few answers of the first pages, the appendix still empty.
+                std::fill(values.begin(), values.end(), 0);
+                const int officials = fewStaff(shapes);
+                values[position.at("z001")] = officials;
+                values[position.at("z003")] = officials;
+                values[position.at("x001")] = fewStaff(shapes) / 5;
+                recordLevel = highLevel(shapes);
+            } else if (shape == 1) {
+                const int which = std::uniform_int_distribution<int>(
+                    0, static_cast<int>(std::size(consistent)) - 1)(shapes);
+                values[position.at(consistent[static_cast<std::size_t>(which)].first)] =
+                    kGrossTypos[typoIndex(shapes)];
+            } else if (shape == 2) {
+                for (int fault = 0; fault < 8; ++fault) {
+                    values[std::uniform_int_distribution<size_t>(0, values.size() - 1)(shapes)] =
+                        std::uniform_int_distribution<int>(0, 99)(shapes);
+                }
+            }
+        }
 
         const double code = 100000000001.0 + static_cast<double>(i) * 7;
         int index = 1;
         insertMain.bind(index++, code);
         insertMain.bind(index++, std::string(32, '0'));
         insertMain.bind(index++, "测试工会" + std::to_string(i));
-        insertMain.bind(index++, regions.empty() ? 110101 : regions[region(random)]);
-        insertMain.bind(index++, level(random));
+        insertMain.bind(index++, regionId);
+        insertMain.bind(index++, recordLevel);
         insertMain.bind(index++, "填表人");
         insertMain.bind(index++, "010-12345678");
         insertMain.bind(index++, reportingState);
         insertMain.bind(index++, static_cast<int>(i % 3));
-        for (const std::int64_t value : values) insertMain.bind(index++, value);
+        for (size_t c = 0; c < values.size(); ++c) {
+            if (options.emptyUnasked && !columnRules[c].empty() &&
+                !entry::EvaluateLevelRule(recordLevel, columnRules[c])) {
+                insertMain.bind(index++);
+            } else {
+                insertMain.bind(index++, values[c]);
+            }
+        }
         insertMain.exec();
         insertMain.reset();
 

@@ -8,10 +8,20 @@
 
 namespace tallwick::bench {
 
+struct GeneratorOptions {
+    // As the entry window leaves them: answers a record's level does not ask for stay empty
+    // (NULL). false keeps values in them, as records imported from elsewhere may.
+    bool emptyUnasked = true;
+    // One record in a hundred each: a form barely begun at county level or above, one gross
+    // typo in an otherwise clean form, and many wrong values at once.
+    bool hardShapes = true;
+};
+
 // Fills dt_data and dt_data1 with `count` plausible records, reproducibly for a given seed, in one
 // transaction: codes from 100000000001 up in steps of 7, all levels, real regions, mixed record
 // states, 5 % not reporting, and about one record in ten with a few wrong values.
-void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t seed = 2018);
+void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t seed = 2018,
+                     GeneratorOptions options = {});
 
 // A fresh program folder "<temp>/tallwick-bench-<name>" holding a copy of the delivered database
 // with `count` generated records; whatever the folder held before is removed.

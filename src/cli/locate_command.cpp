@@ -1,6 +1,7 @@
 // tallwick-cli locate CODE
 // For a stored record with logic errors, the answers that a smallest repair changes, one line
-// each: field, current value, a value with which every rule holds.
+// each: field, current value, a value with which every rule holds; an answer the record's level
+// does not ask for adds why it becomes 0.
 #include "arguments.h"
 #include "command.h"
 #include "common/number_text.h"
@@ -55,7 +56,9 @@ int RunLocate(const CommandContext& context) {
     }
     for (const locate::RepairChange& change : found.changes) {
         context.out << locate::LocateFields()[static_cast<std::size_t>(change.field)].name << '\t'
-                    << NumberText(change.current) << '\t' << NumberText(change.repaired) << '\n';
+                    << NumberText(change.current) << '\t' << NumberText(change.repaired);
+        if (change.unasked) context.out << '\t' << locate::kUnaskedNote;
+        context.out << '\n';
     }
     return 0;
 }

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -70,13 +72,32 @@ Values With(Values values, const Values& changes) {
     return values;
 }
 
-std::vector<std::tuple<std::string, double, double>> Named(const Localisation& found) {
-    std::vector<std::tuple<std::string, double, double>> named;
+struct Change {
+    std::string field;
+    double current = 0;
+    double repaired = 0;
+    bool unasked = false;
+
+    bool operator==(const Change&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Change& change) {
+        return out << change.field << ' ' << change.current << " -> " << change.repaired
+                   << (change.unasked ? " (unasked)" : "");
+    }
+};
+
+std::vector<Change> Named(const Localisation& found) {
+    std::vector<Change> named;
     for (const RepairChange& change : found.changes) {
-        named.emplace_back(std::string(LocateFields()[static_cast<std::size_t>(change.field)].name),
-                           change.current, change.repaired);
+        named.push_back({std::string(LocateFields()[static_cast<std::size_t>(change.field)].name),
+                         change.current, change.repaired, change.unasked});
     }
     return named;
+}
+
+// A county-level union (level 3, which answers the appendix) as the entry window leaves a form
+// barely begun: a few answers typed, everything else empty.
+Values MostlyEmptyCounty() {
+    return {{"c901", 100000000002}, {"c904", 3}, {"z001", 12}, {"z003", 12}, {"x001", 3}};
 }
 
 class Localiser : public ::testing::Test {
@@ -104,7 +125,8 @@ TEST_F(Localiser, FindsTheSmallestRepairOfHandMadeFaults) {
     const struct {
         const char* fault;
         Values changes;
-        std::vector<std::tuple<std::string, double, double>> repair;
+        std::vector<Change> repair;
+        Values base = CleanProvince();
     } cases[] = {
         // Rules 113 and 121 both point at the one addend that fits both.
         {"one wrong addend", {{"d014", 1}}, {{"d014", 1, 10}}},
@@ -113,21 +135,60 @@ TEST_F(Localiser, FindsTheSmallestRepairOfHandMadeFaults) {
         // Rule 57: "no" with follow-up numbers; clearing them would take four changes.
         {"a yes/no answer against its follow-up numbers", {{"f008", 2}}, {{"f008", 2, 1}}},
         {"two independent faults", {{"d014", 1}, {"f008", 2}}, {{"f008", 2, 1}, {"d014", 1, 10}}},
-        // Rule 38 with the amount 2.5 kept: the count goes below it rather than the amount up.
-        {"a count above its decimal amount", {{"b018", 2.5}}, {{"b017", 3, 2}}},
+        // Rule 38: the amount in yuan goes a cent above the count rather than the count below it.
+        {"a decimal amount below its count", {{"b018", 2.5}}, {{"b018", 2.5, 3.01}}},
         // Outside its codes: the yes/no answer must change whatever the rules say.
         {"an answer outside its codes", {{"l001", 7}, {"l002", 3}}, {{"l001", 7, 1}}},
+        // Gross typos: one change brings each back, however far the value went.
+        {"z001 at 4e8", {{"z001", 4e8}}, {{"z001", 4e8, 40}}},
+        {"z001 at 1e11", {{"z001", 1e11}}, {{"z001", 1e11, 40}}},
+        {"z001 at the largest answer", {{"z001", 99999999999999}}, {{"z001", 99999999999999, 40}}},
+        {"d012 at 4e8", {{"d012", 4e8}}, {{"d012", 4e8, 10}}},
+        {"d012 at 1e11", {{"d012", 1e11}}, {{"d012", 1e11, 10}}},
+        {"d012 at the largest answer", {{"d012", 99999999999999}}, {{"d012", 99999999999999, 10}}},
+        {"z004 at 4e8", {{"z004", 4e8}}, {{"z004", 4e8, 20}}},
+        {"z004 at 1e11", {{"z004", 1e11}}, {{"z004", 1e11, 20}}},
+        {"z004 at the largest answer", {{"z004", 99999999999999}}, {{"z004", 99999999999999, 20}}},
+        // A county trade union (level 5) does not answer b037-b039: the stray 7 is cleared, as
+        // the entry window would clear it, and that is the whole repair of rule 50.
+        {"an unasked answer holding a value",
+         {{"b037", 7}},
+         {{"b037", 7, 0, true}},
+         {{"c901", 100000000003},
+          {"c904", 5},
+          {"z001", 12},
+          {"z003", 12},
+          {"x001", 3},
+          {"x003", 1}}},
     };
     const ErrorLocaliser localiser = Delivered();
     const check::CompiledRuleSet compiled{check::FieldHints()};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault);
-        const check::RecordValues record = Record(With(CleanProvince(), c.changes));
+        const check::RecordValues record = Record(With(c.base, c.changes));
         ASSERT_FALSE(compiled.FailingRules(record).empty());
         const Localisation found = localiser.Locate(record);
         ASSERT_EQ(found.outcome, Localisation::Outcome::Suggested);
         EXPECT_EQ(Named(found), c.repair);
         EXPECT_TRUE(compiled.FailingRules(Repaired(record, found.changes)).empty());
+    }
+}
+
+TEST_F(Localiser, RepairsAMostlyEmptyFormWithTheFewestChangesTheWholeModelFinds) {
+    // Every appendix total and average the level asks for is missing: many rules break at
+    // once and the repair runs through the chains of totals and their parts.
+    const ErrorLocaliser localiser = Delivered();
+    const check::CompiledRuleSet compiled{check::FieldHints()};
+    for (const Values& values : {MostlyEmptyCounty(), With(MostlyEmptyCounty(), {{"c904", 1}}),
+                                 With(MostlyEmptyCounty(), {{"z001", 0}, {"z003", 0}})}) {
+        const check::RecordValues record = Record(values);
+        ASSERT_GT(compiled.FailingRules(record).size(), 3u);
+        const Localisation found = localiser.Locate(record);
+        ASSERT_EQ(found.outcome, Localisation::Outcome::Suggested);
+        EXPECT_TRUE(compiled.FailingRules(Repaired(record, found.changes)).empty());
+        const std::optional<double> least = localiser.SmallestRepairCost(record);
+        ASSERT_TRUE(least.has_value());
+        EXPECT_EQ(static_cast<double>(found.changes.size()), *least);
     }
 }
 
@@ -153,8 +214,12 @@ TEST_F(Localiser, EverySuggestionPassesTheCompiledRulesAndTheLimits) {
         const check::RecordValues repaired = Repaired(record, found.changes);
         EXPECT_TRUE(compiled.FailingRules(repaired).empty());
         for (const RepairChange& change : found.changes) {
-            EXPECT_TRUE(
-                localiser.Catalogue().Answered(change.field, static_cast<int>(record.c904)));
+            // An answer the level does not ask for is only ever cleared.
+            EXPECT_EQ(localiser.Catalogue().Answered(change.field, static_cast<int>(record.c904)),
+                      !change.unasked);
+            if (change.unasked) {
+                EXPECT_EQ(change.repaired, 0);
+            }
             EXPECT_TRUE(localiser.Catalogue().Limits(change.field).Admits(change.repaired));
         }
     }
@@ -162,16 +227,11 @@ TEST_F(Localiser, EverySuggestionPassesTheCompiledRulesAndTheLimits) {
 }
 
 TEST_F(Localiser, SaysSoWhenNoRepairWithinTheLimitsExists) {
-    // A county-level trade union (level 5) does not answer b037-b039: the stored 7 stays, and
-    // rule 50 cannot hold without b038 and b039.
-    const check::RecordValues unasked = Record(With(CleanProvince(), {{"c904", 5}, {"b037", 7}}));
-    const Localisation found = Delivered().Locate(unasked);
-    EXPECT_EQ(found.outcome, Localisation::Outcome::NoRepair);
-    EXPECT_EQ(found.unaskedAnswers, std::vector<int>{LocateFieldIndex("b037")});
-
-    // Through the solver: each rule can hold, but not all of them within the answers' limits.
+    // Each rule can hold, but not all of them within the answers' limits; the independent
+    // model over every answer agrees that nothing repairs the record.
     const Linear z001 = Linear::Field("z001"), z002 = Linear::Field("z002");
     const Linear z009 = Linear::Field("z009"), z015 = Linear::Field("z015");
+    const Linear x005 = Linear::Field("x005");
     const struct {
         const char* why;
         std::vector<FormulaRule> rules;
@@ -179,13 +239,19 @@ TEST_F(Localiser, SaysSoWhenNoRepairWithinTheLimitsExists) {
         {"contradicting rules", {{1, z002 <= z001}, {2, z002 > z001 + Linear::Constant(1)}}},
         {"two yes/no codes cannot add up to 5",
          {{1, z009 + z015 >= Linear::Constant(5) || z001 < Linear::Constant(0)}}},
+        // x005 is not asked of a level 5 union, so it stays empty whatever else changes.
+        {"a rule that needs an answer the level does not ask for",
+         {{1, x005 > Linear::Constant(0) || z001 > Linear::Constant(5)},
+          {2, z001 <= Linear::Constant(4)}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
         const ErrorLocaliser artificial(*catalogue_, LocateRules::FromFormulas(c.rules));
-        const Localisation none = artificial.Locate(Record({{"c904", 1}, {"z001", 3}}));
+        const check::RecordValues record = Record({{"c904", 5}, {"z001", 3}});
+        const Localisation none = artificial.Locate(record);
         EXPECT_EQ(none.outcome, Localisation::Outcome::NoRepair);
         EXPECT_TRUE(none.changes.empty());
+        EXPECT_FALSE(artificial.SmallestRepairCost(record).has_value());
     }
 }
 

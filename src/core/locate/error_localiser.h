@@ -11,6 +11,7 @@
 #include "locate/rule_formula.h"
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tallwick::locate {
@@ -25,6 +26,9 @@ struct LocateRules {
     // Any rules, judged by their own formulas.
     static LocateRules FromFormulas(std::vector<FormulaRule> formulas);
 };
+
+// Why a repair clears an answer: the record's level does not ask for it.
+inline constexpr const char* kUnaskedNote = "本级工会层次不填报，应为 0";
 
 struct RepairChange {
     int field = 0;  // LocateFieldIndex
@@ -54,19 +58,25 @@ class ErrorLocaliser {
   public:
     ErrorLocaliser(LocateCatalogue catalogue, LocateRules rules);
 
-    // The record's cover fields stay as they are, and so do the answers that its level (c904)
-    // does not ask for (the entry window has cleared them); every other answer may change.
+    // The record's cover fields stay as they are; answers that its level (c904) does not ask
+    // for are cleared, as the entry window clears them; every other answer may change.
     Localisation Locate(const check::RecordValues& record) const;
+
+    // The weight of a smallest repair from one model over every answer at once: slow on hard
+    // records and unsound with gross values, but built apart from Locate's search, so that tests
+    // and benchmarks can hold Locate's repairs against it. nullopt when that model has no answer.
+    std::optional<double> SmallestRepairCost(const check::RecordValues& record) const;
 
     const LocateCatalogue& Catalogue() const { return catalogue_; }
     const LocateRules& Rules() const { return rules_; }
 
   private:
-    Localisation NoRepair(const std::vector<FieldState>& fields) const;
+    class Search;
 
     LocateCatalogue catalogue_;
     LocateRules rules_;
     std::vector<std::vector<int>> ruleFields_;  // per formula: the fields it names, once each
+    std::vector<std::vector<int>> fieldRules_;  // per field: the formulas that name it
 };
 
 // The record with every change applied.

@@ -28,6 +28,9 @@ struct MipRow {
 struct MipProblem {
     std::vector<MipColumn> columns;
     std::vector<MipRow> rows;
+    // A large model with a weak relaxation: worth the solver's cutting planes, which cost more
+    // than they save on the small ones.
+    bool hard = false;
 
     int AddColumn(const MipColumn& column) {
         columns.push_back(column);
@@ -43,7 +46,8 @@ struct MipSolution {
 };
 
 // Solves to proven optimality with fixed options on one thread, so that the same problem always
-// gives the same solution. Integer columns come back rounded.
-MipSolution SolveMip(const MipProblem& problem);
+// gives the same solution. Integer columns come back rounded. Without presolve the solver starts
+// from the plain relaxation, a second opinion on a verdict the presolved model gave.
+MipSolution SolveMip(const MipProblem& problem, bool presolve = true);
 
 }  // namespace tallwick::locate

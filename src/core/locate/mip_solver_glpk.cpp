@@ -25,6 +25,11 @@ void CountSubproblems(glp_tree* tree, void* info) {
 // GLPK ends the process on an internal error unless its hook leaves by a long jump.
 thread_local std::jmp_buf* solverFailure = nullptr;
 
+// An internal error prints its diagnosis even with the terminal output off; nobody reads it.
+int Silent(void*, const char*) {
+    return 1;
+}
+
 void LeaveOnFailure(void*) {
     if (solverFailure) std::longjmp(*solverFailure, 1);
 }
@@ -84,7 +89,7 @@ bool BoundsConsistent(const MipProblem& problem) {
 
 }  // namespace
 
-MipSolution SolveMip(const MipProblem& problem) {
+MipSolution SolveMip(const MipProblem& problem, bool presolve) {
     MipSolution solution;
     if (!BoundsConsistent(problem)) {
         solution.status = MipSolution::Status::Infeasible;
@@ -102,14 +107,35 @@ MipSolution SolveMip(const MipProblem& problem) {
     solverFailure = &failure;
     glp_error_hook(LeaveOnFailure, nullptr);
     glp_term_out(GLP_OFF);
+    glp_term_hook(Silent, nullptr);
 
     lp = glp_create_prob();
     Load(lp, problem);
+    if (!presolve) {
+        glp_smcp simplex;
+        glp_init_smcp(&simplex);
+        simplex.msg_lev = GLP_MSG_OFF;
+        simplex.presolve = GLP_OFF;
+        if (glp_simplex(lp, &simplex) != 0 || glp_get_status(lp) != GLP_OPT) {
+            const bool empty = glp_get_status(lp) == GLP_NOFEAS;
+            glp_delete_prob(lp);
+            glp_error_hook(nullptr, nullptr);
+            solverFailure = nullptr;
+            solution.status = empty ? MipSolution::Status::Infeasible : MipSolution::Status::Failed;
+            return solution;
+        }
+    }
     SearchBudget budget;
     glp_iocp options;
     glp_init_iocp(&options);
     options.msg_lev = GLP_MSG_OFF;
-    options.presolve = GLP_ON;
+    options.presolve = presolve ? GLP_ON : GLP_OFF;
+    if (problem.hard) {
+        options.mir_cuts = GLP_ON;
+        options.gmi_cuts = GLP_ON;
+        options.cov_cuts = GLP_ON;
+        options.clq_cuts = GLP_ON;
+    }
     options.tol_int = 1e-9;
     options.mip_gap = 0;
     options.cb_func = CountSubproblems;

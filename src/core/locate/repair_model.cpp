@@ -10,20 +10,33 @@
 namespace tallwick::locate {
 namespace {
 
-// The least difference a strict comparison demands where a side may take decimals; whole sides
-// differ by at least 1.
-constexpr double kDecimalStep = 1e-6;
+// The least difference a strict comparison demands where a side holds values finer than cents.
+constexpr double kFinestStep = 1e-6;
+constexpr double kCent = 0.01;
 
 bool Whole(double value) {
     return value == std::floor(value);
 }
 
-// Columns of one free field: x = current × (1 − change) + value, value ≤ bound × change.
-struct FieldColumns {
+bool WholeCents(double value) {
+    const double cents = value / kCent;
+    return std::fabs(cents - std::round(cents)) <= 1e-9 * std::max(1.0, std::fabs(cents));
+}
+
+// The finest step between the values a side can take, given one more term of `value`.
+double Grain(double grain, double value) {
+    if (Whole(value)) return grain;
+    return WholeCents(value) ? std::min(grain, kCent) : kFinestStep;
+}
+
+// The column of one free field, counted in its own steps: the field is step × column, or, where
+// it may keep its value, current × (1 − change) + step × column with column ≤ top × change.
+struct FieldColumn {
+    int column = -1;
     int change = -1;
-    int value = -1;
-    double base = 0;  // the current value, 0 when forced
-    double bound = 0;
+    double current = 0;
+    double step = 1;
+    double top = 0;  // the largest value
 };
 
 // A comparison side as columns: sum of coefficients × columns + constant, and its range.
@@ -32,7 +45,7 @@ struct Side {
     double constant = 0;
     double lowest = 0;
     double highest = 0;
-    bool whole = true;
+    double grain = 1;
 };
 
 class ModelBuilder {
@@ -43,52 +56,56 @@ class ModelBuilder {
     bool Add(const Formula& formula) { return Enforce(formula, -1); }
 
     MipProblem& Problem() { return problem_; }
-    const std::map<int, FieldColumns>& Columns() const { return columns_; }
+    const std::map<int, FieldColumn>& Columns() const { return columns_; }
 
   private:
     enum class Fold { True, False, Open };
 
     bool IsFree(int field) const { return fields_[static_cast<std::size_t>(field)].free; }
 
-    FieldColumns& ColumnsOf(int field) {
+    const FieldColumn& ColumnOf(int field) {
         const auto found = columns_.find(field);
         if (found != columns_.end()) return found->second;
         const FieldState& state = fields_[static_cast<std::size_t>(field)];
-        FieldColumns columns;
-        columns.base = state.forced ? 0 : state.value;
-        columns.bound = state.bound;
-        const double forced = state.forced ? 1 : 0;
-        columns.change = problem_.AddColumn({forced, 1, true, state.weight});
-        columns.value = problem_.AddColumn({0, state.bound, true, 0});
-        // value ≤ bound × change: an unchanged answer keeps its value
-        problem_.rows.push_back(
-            {{{columns.value, 1}, {columns.change, -state.bound}}, -kUnbounded, 0});
-        return columns_.emplace(field, columns).first->second;
+        FieldColumn column;
+        column.step = state.step;
+        const double steps = std::floor(state.bound / state.step + 1e-9);
+        column.top = steps * state.step;
+        column.column = problem_.AddColumn({0, steps, true, 0});
+        if (state.mayKeep) {
+            column.current = state.value;
+            column.change = problem_.AddColumn({0, 1, true, state.weight});
+            problem_.rows.push_back(
+                {{{column.column, 1}, {column.change, -steps}}, -kUnbounded, 0});
+        }
+        return columns_.emplace(field, column).first->second;
     }
 
     Side SideOf(const Linear& linear) {
         Side side;
         side.constant = linear.constant;
-        side.whole = Whole(linear.constant);
-        // The range comes from the fields' values (each between 0 and its top) and the fixed part.
+        side.grain = Grain(1, linear.constant);
+        // The range: each free field between 0 and its top, plus the fixed part.
         double fixedPart = linear.constant;
         for (const LinearTerm& term : linear.terms) {
             const double a = term.coefficient;
-            if (!Whole(a)) side.whole = false;
             const FieldState& state = fields_[static_cast<std::size_t>(term.field)];
             if (!state.free) {
                 side.constant += a * state.value;
                 fixedPart += a * state.value;
-                if (!Whole(state.value)) side.whole = false;
+                side.grain = Grain(side.grain, a * state.value);
                 continue;
             }
-            const FieldColumns& columns = ColumnsOf(term.field);
-            // a × (base − base × change + value)
-            side.constant += a * columns.base;
-            side.columns[columns.change] += -a * columns.base;
-            side.columns[columns.value] += a;
-            if (!Whole(columns.base)) side.whole = false;
-            const double top = std::max(columns.base, columns.bound);
+            const FieldColumn& column = ColumnOf(term.field);
+            side.columns[column.column] += a * column.step;
+            side.grain = Grain(side.grain, a * column.step);
+            double top = column.top;
+            if (column.change >= 0) {
+                side.constant += a * column.current;
+                side.columns[column.change] -= a * column.current;
+                side.grain = Grain(side.grain, a * column.current);
+                top = std::max(top, column.current);
+            }
             side.lowest += std::min(0.0, a * top);
             side.highest += std::max(0.0, a * top);
         }
@@ -189,19 +206,18 @@ class ModelBuilder {
             return EnforceAny(options, indicator);
         }
         const Side side = SideOf(formula.lhs);
-        const double step = side.whole ? 1 : kDecimalStep;
         switch (formula.relation) {
             case Relation::LessEqual:
                 Bound(side, true, 0, indicator);
                 break;
             case Relation::Less:
-                Bound(side, true, -step, indicator);
+                Bound(side, true, -side.grain, indicator);
                 break;
             case Relation::GreaterEqual:
                 Bound(side, false, 0, indicator);
                 break;
             case Relation::Greater:
-                Bound(side, false, step, indicator);
+                Bound(side, false, side.grain, indicator);
                 break;
             case Relation::Equal:
                 Bound(side, true, 0, indicator);
@@ -220,7 +236,7 @@ class ModelBuilder {
 
     const std::vector<FieldState>& fields_;
     MipProblem problem_;
-    std::map<int, FieldColumns> columns_;
+    std::map<int, FieldColumn> columns_;
 };
 
 }  // namespace
@@ -283,8 +299,14 @@ Formula Negated(const Formula& formula) {
     return negated;
 }
 
+double RelativeDistance(double current, double repaired) {
+    if (!std::isfinite(current)) return 1;
+    return std::fabs(repaired - current) / (std::fabs(current) + 1);
+}
+
 RepairResult SolveRepair(const std::vector<FieldState>& fields,
-                         const std::vector<const Formula*>& formulas, bool preferClose) {
+                         const std::vector<const Formula*>& formulas, RepairGoal goal,
+                         bool presolve) {
     RepairResult result;
     ModelBuilder builder(fields);
     for (const Formula* formula : formulas) {
@@ -294,30 +316,26 @@ RepairResult SolveRepair(const std::vector<FieldState>& fields,
         }
     }
     MipProblem& problem = builder.Problem();
-    if (preferClose) {
-        // Among the cheapest repairs, the one nearest the current values: each unit of distance
-        // costs so little that all of them together weigh less than half the lightest change.
-        double farthest = 1;
-        double lightest = 1;
-        for (const auto& [field, columns] : builder.Columns()) {
-            farthest += std::max(columns.base, columns.bound);
-            lightest = std::min(lightest, fields[static_cast<std::size_t>(field)].weight);
-        }
-        const double unit = 0.5 * lightest / farthest;
-        for (const auto& [field, columns] : builder.Columns()) {
-            // distance ≥ |value − current × change|
-            const int distance = problem.AddColumn({0, kUnbounded, false, unit});
+    problem.hard = goal == RepairGoal::FewestChanges;
+    if (goal == RepairGoal::Closest) {
+        for (const auto& [field, column] : builder.Columns()) {
+            if (column.change >= 0) continue;
+            const double current = fields[static_cast<std::size_t>(field)].value;
+            if (!std::isfinite(current)) continue;
+            // distance ≥ |step × column − current|, weighed as RelativeDistance weighs it
+            const int distance =
+                problem.AddColumn({0, kUnbounded, false, 1 / (std::fabs(current) + 1)});
             problem.rows.push_back(
-                {{{distance, 1}, {columns.value, -1}, {columns.change, columns.base}},
-                 0,
-                 kUnbounded});
+                {{{distance, 1}, {column.column, -column.step}}, -current, kUnbounded});
             problem.rows.push_back(
-                {{{distance, 1}, {columns.value, 1}, {columns.change, -columns.base}},
-                 0,
-                 kUnbounded});
+                {{{distance, 1}, {column.column, column.step}}, current, kUnbounded});
         }
     }
-    const MipSolution solution = SolveMip(problem);
+    MipSolution solution = SolveMip(problem, presolve);
+    // GLPK's presolver stops on some models that are well posed; the plain path takes them.
+    if (presolve && solution.status == MipSolution::Status::Failed) {
+        solution = SolveMip(problem, false);
+    }
     if (solution.status == MipSolution::Status::Infeasible) {
         result.status = RepairResult::Status::Infeasible;
         return result;
@@ -325,11 +343,15 @@ RepairResult SolveRepair(const std::vector<FieldState>& fields,
     if (solution.status != MipSolution::Status::Optimal) return result;
 
     result.status = RepairResult::Status::Repaired;
-    for (const auto& [field, columns] : builder.Columns()) {
-        if (solution.values[static_cast<std::size_t>(columns.change)] < 0.5) continue;
-        result.changed.emplace_back(field,
-                                    solution.values[static_cast<std::size_t>(columns.value)]);
-        result.cost += fields[static_cast<std::size_t>(field)].weight;
+    for (const auto& [field, column] : builder.Columns()) {
+        if (column.change >= 0) {
+            if (solution.values[static_cast<std::size_t>(column.change)] < 0.5) continue;
+            result.cost += fields[static_cast<std::size_t>(field)].weight;
+        }
+        const double steps = solution.values[static_cast<std::size_t>(column.column)];
+        // Cents are counted whole, so 1234 steps become 12.34 and not 12.340000000000002.
+        const double value = column.step == 1 ? steps : steps / std::round(1 / column.step);
+        result.values.emplace_back(field, value);
     }
     return result;
 }

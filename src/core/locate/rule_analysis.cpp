@@ -14,7 +14,7 @@ enum class Answer { Yes, No, Unknown };
 // Whether some answers within the limits make every formula hold.
 Answer Satisfiable(const std::vector<FieldState>& fields,
                    const std::vector<const Formula*>& formulas) {
-    switch (SolveRepair(fields, formulas, false).status) {
+    switch (SolveRepair(fields, formulas, RepairGoal::AnyValues).status) {
         case RepairResult::Status::Repaired:
             return Answer::Yes;
         case RepairResult::Status::Infeasible:
@@ -34,7 +34,6 @@ std::vector<FieldState> ClassFields(const LocateCatalogue& catalogue, int level,
         FieldState& state = fields[static_cast<std::size_t>(f)];
         if (catalogue.Answered(f, level)) {
             state.free = true;
-            state.forced = true;
             state.bound = std::min(bound, catalogue.Limits(f).upper);
         } else if (f == levelField) {
             state.value = level;
