@@ -180,12 +180,25 @@ bool ErrorListWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ErrorListWindow::ShowList() {
+    if (!isVisible()) {
+        placing_ = true;
+        show();  // first, so that the size counts the window's frame
+        if (!movedByUser_) move(place_ ? place_(frameGeometry().size()) : QPoint(150, 500));
+        placing_ = false;
+    }
     if (shown_ && hasMessages_) shown_();
-    if (isVisible()) return;
-    placing_ = true;
-    show();  // first, so that the size counts the window's frame
-    if (!movedByUser_) move(place_ ? place_(frameGeometry().size()) : QPoint(150, 500));
-    placing_ = false;
+}
+
+QList<ErrorListWindow::Target> ErrorListWindow::Targets() const {
+    QList<Target> targets;
+    if (!hasMessages_) return targets;
+    for (int row = 0; row < grid_->rowCount(); ++row) {
+        const QTableWidgetItem* page = grid_->item(row, 2);
+        const QTableWidgetItem* field = grid_->item(row, 3);
+        if (page != nullptr && field != nullptr)
+            targets.push_back({page->text().toInt(), field->text()});
+    }
+    return targets;
 }
 
 void ErrorListWindow::moveEvent(QMoveEvent* event) {

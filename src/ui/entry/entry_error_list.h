@@ -36,7 +36,8 @@ class ErrorListWindow : public QWidget, public check::MessageList {
     // it comes back where they left it.
     void SetPlacement(std::function<QPoint(QSize)> place) { place_ = std::move(place); }
 
-    // Told whenever the list is asked to show itself, with its final content for now.
+    // Told whenever the list is asked to show itself, once it is on screen with its final
+    // content for now.
     void SetOnShown(std::function<void()> shown) { shown_ = std::move(shown); }
     // Changes with every change of the errors listed: a suggestion for other errors is stale.
     int Generation() const { return generation_; }
@@ -62,6 +63,12 @@ class ErrorListWindow : public QWidget, public check::MessageList {
     void MoveAside(QPoint position);
 
     QTableWidget* Grid() const { return grid_; }
+    // The page and the field that each error points at.
+    struct Target {
+        int page = 0;
+        QString field;
+    };
+    QList<Target> Targets() const;
     void NavigateFromRow(int row);  // what a double click on `row` does
 
   protected:

@@ -84,7 +84,10 @@ EntryWindow::EntryWindow(DatabaseSource database, Registry& registry, QString pr
     journal_ = new EditJournalKeeper(
         [this] { return JournalSnapshot(); },
         [this] { return std::filesystem::path(Db().getFilename()).parent_path(); }, this);
-    errorList_->SetOnShown([this] { ScheduleSuggestion(); });
+    errorList_->SetOnShown([this] {
+        ScheduleSuggestion();
+        KeepErrorListOffListedBoxes();
+    });
     errorList_->SetApplier([this](int index) { ApplySuggestion(index); });
     errorList_->SetOnClicked([this] { ReturnToForm(); });
     searching_ = new QTimer(this);

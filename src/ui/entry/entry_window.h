@@ -8,6 +8,8 @@
 #include "entry/record_io.h"
 
 #include <QDialog>
+#include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -115,6 +117,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     void LoadRecord();
     QPoint ErrorListPlace(QSize size) const;
     void KeepErrorListOff(const QWidget* box);
+    void KeepErrorListOff(const QList<QRect>& boxes);
+    void KeepErrorListOffListedBoxes();
     void ReturnToForm();
     void FillForNewRecord();
     void FillFromRecord(const entry::StoredRecord& record);

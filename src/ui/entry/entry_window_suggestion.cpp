@@ -74,11 +74,25 @@ void EntryWindow::ApplyNextSuggestion() {
 }
 
 void EntryWindow::KeepErrorListOff(const QWidget* box) {
-    if (!errorList_->isVisible() || !box->isVisible()) return;
+    if (box->isVisible()) KeepErrorListOff(QList<QRect>{OnScreen(box)});
+}
+
+void EntryWindow::KeepErrorListOffListedBoxes() {
+    // The boxes of the page on screen that the errors point at, the first error's first.
+    QList<QRect> boxes;
+    for (const ErrorListWindow::Target& target : errorList_->Targets()) {
+        const QWidget* box = target.page == currentPage_ ? Field(target.field) : nullptr;
+        if (box != nullptr && box->isVisible()) boxes.push_back(OnScreen(box));
+    }
+    KeepErrorListOff(boxes);
+}
+
+void EntryWindow::KeepErrorListOff(const QList<QRect>& boxes) {
+    if (!errorList_->isVisible() || boxes.isEmpty()) return;
     const QRect window = frameGeometry();
     const QScreen* screen = this->screen();
     const QRect bounds = screen != nullptr ? screen->availableGeometry().united(window) : window;
-    const QPoint aside = AsideOf(errorList_->frameGeometry(), OnScreen(box), bounds,
+    const QPoint aside = AsideOf(errorList_->frameGeometry(), boxes, bounds,
                                  {OnScreen(form_.pages->tabBar()), OnScreen(notes_)});
     if (aside != errorList_->frameGeometry().topLeft()) errorList_->MoveAside(aside);
 }
