@@ -275,6 +275,7 @@ class EntrySuggestionTest : public QObject {
         QVERIFY(!List().frameGeometry().intersects(OnScreen(box)));
         QVERIFY(!List().frameGeometry().intersects(OnScreen(Pages()->tabBar())));
         QVERIFY(!List().frameGeometry().intersects(OnScreen(window->Notes())));
+        SaveTogether(qPrintable(QStringLiteral("entry_error_list_off_%1.png").arg(field)));
     }
 
     // A window manager activates a window clicked into; the keyboard must come back all the same.
