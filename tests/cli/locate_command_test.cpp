@@ -79,7 +79,7 @@ TEST_F(CliLocate, CheckWithLocateFollowsEachRecordsErrorsWithItsSuggestion) {
         "  规则说明：[专职干部中研究生]、[专职干部中大学本科]、[专职干部中大专]、"
         "[专职干部中高中及以下]的和必须等于[本级工会专职工会干部]\r\n"
         "\r\n"
-        "  建议首先核对：z001（本级工会专职工会干部）\r\n"
+        "  建议修改：z001（本级工会专职工会干部）40 → 4\r\n"
         "\r\n"
         "100000000003  丙的数据有错误\r\n";
     EXPECT_NE(report.find(second), std::string::npos) << report;
@@ -87,7 +87,7 @@ TEST_F(CliLocate, CheckWithLocateFollowsEachRecordsErrorsWithItsSuggestion) {
               std::string::npos);
 
     ASSERT_EQ(Run({"check", "--all"}), 0) << err.str();
-    EXPECT_EQ(Report().find("建议首先核对"), std::string::npos);
+    EXPECT_EQ(Report().find("建议修改"), std::string::npos);
 }
 
 TEST_F(CliLocate, RulesAnalyseReportsEveryLevelClass) {

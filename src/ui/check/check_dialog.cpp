@@ -96,7 +96,8 @@ CheckDialog::CheckDialog(SQLite::Database& db, std::string databaseLabel,
     choiceGrid->addWidget(new QLabel(QStringLiteral("到")), 2, 2);
     choiceGrid->addWidget(high_, 2, 3);
     locate_->setObjectName(QStringLiteral("LocateErrors"));
-    locate_->setToolTip(QStringLiteral("在检查结果中为每个有错误的单位列出建议首先核对的指标"));
+    locate_->setToolTip(
+        QStringLiteral("在检查结果中为每个有错误的单位列出建议修改的指标和建议的值"));
     choiceGrid->addWidget(locate_, 3, 0, 1, 4);
 
     bar_->setTextVisible(false);

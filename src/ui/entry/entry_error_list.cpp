@@ -1,9 +1,13 @@
 #include "entry/entry_error_list.h"
 
+#include "locate/suggestion_text.h"
+
+#include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -20,7 +24,8 @@ QString Text(const std::string& text) {
 }  // namespace
 
 ErrorListWindow::ErrorListWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("逻辑错误列表"));
     setObjectName(QStringLiteral("MessageListWin"));
     resize(900, 258);
@@ -46,17 +51,29 @@ ErrorListWindow::ErrorListWindow(QWidget* parent)
     suggestion_->setTextFormat(Qt::RichText);
     suggestion_->setContentsMargins(6, 3, 6, 3);
     suggestion_->setStyleSheet(QStringLiteral("QLabel { background: rgb(255, 255, 204); }"));
+    suggestion_->setToolTip(QStringLiteral(
+        "单击一项，把建议的值填入它的输入框（F4：填入下一项建议的值）；保存时照常检查"));
     suggestion_->hide();
     connect(suggestion_, &QLabel::linkActivated, this, [this](const QString& link) {
-        const auto colon = link.indexOf(QLatin1Char(':'));
-        if (navigate_ && colon > 0) navigate_(link.left(colon).toInt(), link.mid(colon + 1));
+        bool ok = false;
+        const int index = link.toInt(&ok);
+        if (apply_ && ok) apply_(index);
     });
+    searching_ = new QLabel(QStringLiteral("正在查找修改建议…"), this);
+    searching_->setObjectName(QStringLiteral("Searching"));
+    searching_->setFont(font);
+    searching_->setContentsMargins(6, 3, 6, 3);
+    searching_->setStyleSheet(
+        QStringLiteral("QLabel { background: rgb(255, 255, 204); color: rgb(96, 96, 96); }"));
+    searching_->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(suggestion_);
+    layout->addWidget(searching_);
     layout->addWidget(grid_);
+    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 
     connect(grid_, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { NavigateFromRow(row); });
@@ -66,7 +83,7 @@ ErrorListWindow::ErrorListWindow(QWidget* parent)
 void ErrorListWindow::ClearMessages() {
     hasMessages_ = false;
     ++generation_;
-    SetSuggestionLine(QString());
+    SetSuggestion({});
     grid_->setRowCount(1);
     for (int column = 0; column < 4; ++column) grid_->setItem(0, column, new QTableWidgetItem);
     grid_->setRowHeight(0, kDefaultRowHeight);
@@ -75,7 +92,7 @@ void ErrorListWindow::ClearMessages() {
 
 void ErrorListWindow::AddMessage(const check::LogicError& error) {
     ++generation_;
-    SetSuggestionLine(QString());
+    SetSuggestion({});
     int row = 0;
     if (hasMessages_) {
         row = grid_->rowCount();
@@ -98,28 +115,90 @@ void ErrorListWindow::AddMessage(const check::LogicError& error) {
     }
 }
 
-void ErrorListWindow::SetSuggestion(const QStringList& links, const QStringList& texts) {
-    QString html = QStringLiteral("建议首先核对：");
-    for (qsizetype i = 0; i < links.size() && i < texts.size(); ++i) {
-        if (i > 0) html += QStringLiteral("、");
-        html += QStringLiteral("<a href=\"%1\">%2</a>").arg(links[i], texts[i].toHtmlEscaped());
-    }
-    suggestion_->setText(html);
-    suggestion_->setVisible(!links.isEmpty());
+void ErrorListWindow::SetSuggestion(const RepairSuggestion& suggestion) {
+    answers_ = suggestion.answers;
+    applied_ = QList<bool>(answers_.size(), false);
+    line_ = suggestion.line;
+    ShowSuggestion();
 }
 
-void ErrorListWindow::SetSuggestionLine(const QString& line) {
-    suggestion_->setText(line.toHtmlEscaped());
-    suggestion_->setVisible(!line.isEmpty());
+void ErrorListWindow::ShowSuggestion() {
+    searching_->hide();
+    if (answers_.isEmpty()) {
+        suggestion_->setText(line_.toHtmlEscaped());
+        suggestion_->setVisible(!line_.isEmpty());
+        return;
+    }
+    QString html = QString::fromUtf8(locate::kSuggestionHead);
+    for (qsizetype i = 0; i < answers_.size(); ++i) {
+        if (i > 0) html += QStringLiteral("、");
+        const QString text = answers_[i].text.toHtmlEscaped();
+        html += applied_[i] ? QStringLiteral("<span style=\"color: gray\">%1</span>").arg(text)
+                            : QStringLiteral("<a href=\"%1\">%2</a>").arg(i).arg(text);
+    }
+    suggestion_->setText(html);
+    suggestion_->show();
+}
+
+void ErrorListWindow::ShowSearching() {
+    suggestion_->hide();
+    searching_->show();
+}
+
+const SuggestedAnswer* ErrorListWindow::Answer(int index) const {
+    return index >= 0 && index < answers_.size() ? &answers_[index] : nullptr;
+}
+
+int ErrorListWindow::NextUnapplied() const {
+    const auto at = std::find(applied_.begin(), applied_.end(), false);
+    return at == applied_.end() ? -1 : static_cast<int>(at - applied_.begin());
+}
+
+void ErrorListWindow::MarkApplied(int index) {
+    if (index < 0 || index >= applied_.size()) return;
+    applied_[index] = true;
+    ShowSuggestion();
+}
+
+void ErrorListWindow::MoveAside(QPoint position) {
+    placing_ = true;
+    move(position);
+    placing_ = false;
+}
+
+bool ErrorListWindow::eventFilter(QObject* watched, QEvent* event) {
+    // After the click's own work (a link, a double click), whatever it was. Every button event
+    // counts: a double click that changes the page hides the list before its release comes.
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+         type == QEvent::MouseButtonRelease) &&
+        clicked_)
+        QTimer::singleShot(0, this, [this] {
+            if (clicked_) clicked_();
+        });
+    return QWidget::eventFilter(watched, event);
 }
 
 void ErrorListWindow::ShowList() {
+    if (!isVisible()) {
+        placing_ = true;
+        show();  // first, so that the size counts the window's frame
+        if (!movedByUser_) move(place_ ? place_(frameGeometry().size()) : QPoint(150, 500));
+        placing_ = false;
+    }
     if (shown_ && hasMessages_) shown_();
-    if (isVisible()) return;
-    placing_ = true;
-    show();  // first, so that the size counts the window's frame
-    if (!movedByUser_) move(place_ ? place_(frameGeometry().size()) : QPoint(150, 500));
-    placing_ = false;
+}
+
+QList<ErrorListWindow::Target> ErrorListWindow::Targets() const {
+    QList<Target> targets;
+    if (!hasMessages_) return targets;
+    for (int row = 0; row < grid_->rowCount(); ++row) {
+        const QTableWidgetItem* page = grid_->item(row, 2);
+        const QTableWidgetItem* field = grid_->item(row, 3);
+        if (page != nullptr && field != nullptr)
+            targets.push_back({page->text().toInt(), field->text()});
+    }
+    return targets;
 }
 
 void ErrorListWindow::moveEvent(QMoveEvent* event) {

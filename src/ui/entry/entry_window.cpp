@@ -84,7 +84,20 @@ EntryWindow::EntryWindow(DatabaseSource database, Registry& registry, QString pr
     journal_ = new EditJournalKeeper(
         [this] { return JournalSnapshot(); },
         [this] { return std::filesystem::path(Db().getFilename()).parent_path(); }, this);
-    errorList_->SetOnShown([this] { ScheduleSuggestion(); });
+    errorList_->SetOnShown([this] {
+        ScheduleSuggestion();
+        KeepErrorListOffListedBoxes();
+    });
+    errorList_->SetApplier([this](int index) { ApplySuggestion(index); });
+    errorList_->SetOnClicked([this] { ReturnToForm(); });
+    searching_ = new QTimer(this);
+    searching_->setSingleShot(true);
+    searching_->setInterval(50);
+    connect(searching_, &QTimer::timeout, this, [this] {
+        if (requestedTicket_ == errorList_->Generation() && answeredTicket_ != requestedTicket_ &&
+            !errorList_->HasNoMessages())
+            errorList_->ShowSearching();
+    });
     BuildWindow();
 }
 
@@ -167,6 +180,9 @@ void EntryWindow::BuildWindow() {
     auto* holdKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), this);
     holdKey->setContext(Qt::WindowShortcut);
     connect(holdKey, &QShortcut::activated, this, [this] { Hold(); });
+    auto* applyKey = new QShortcut(QKeySequence(Qt::Key_F4), this);
+    applyKey->setContext(Qt::WindowShortcut);
+    connect(applyKey, &QShortcut::activated, this, &EntryWindow::ApplyNextSuggestion);
 
     for (const auto& [name, control] : form_.fields) {
         control->installEventFilter(this);
@@ -237,19 +253,21 @@ void EntryWindow::Begin(bool adding, RecordListView& list) {
     catalogue_ = entry::EntryCatalogue::Read(Db());
     rules_ = std::make_unique<check::RuleTable>(Db(), *this, *errorList_, *notifier_);
     delete suggestions_;
-    suggestions_ = new SuggestionWorker(
-        locate::ErrorLocaliser(locate::LocateCatalogue::FromRows(catalogue_->Rows()),
-                               locate::LocateRules::Delivered()),
-        check::FieldHints::Load(Db()), this);
+    SuggestionSearch search =
+        [localiser = std::make_shared<const locate::ErrorLocaliser>(
+             locate::LocateCatalogue::FromRows(catalogue_->Rows()),
+             locate::LocateRules::Delivered())](const check::RecordValues& values) {
+            return localiser->Locate(values);
+        };
+    if (wrapSuggestionSearch) search = wrapSuggestionSearch(std::move(search));
+    suggestions_ = new SuggestionWorker(std::move(search), check::FieldHints::Load(Db()), this);
     connect(suggestions_, &SuggestionWorker::Ready, this,
-            [this](int ticket, const QStringList& links, const QStringList& texts,
-                   const QString& line) {
+            [this](int ticket, const RepairSuggestion& suggestion) {
+                // An answer for errors no longer listed would name the wrong answers.
                 if (ticket != errorList_->Generation() || errorList_->HasNoMessages()) return;
-                if (links.isEmpty()) {
-                    errorList_->SetSuggestionLine(line);
-                } else {
-                    errorList_->SetSuggestion(links, texts);
-                }
+                answeredTicket_ = ticket;
+                searching_->stop();
+                errorList_->SetSuggestion(suggestion);
             });
     levels_ = entry::LoadCodeList(Db(), "CT_LevelCode");
     states_ = entry::LoadCodeList(Db(), "CT_state");
@@ -432,30 +450,6 @@ void EntryWindow::ApplyReportingState(int state) {
     }
     check_->setEnabled(false);
     hold_->setEnabled(false);
-}
-
-void EntryWindow::ScheduleSuggestion() {
-    // After the list is on screen and the save has finished: the solver never delays either.
-    if (suggestionScheduled_ || suggestions_ == nullptr) return;
-    suggestionScheduled_ = true;
-    QTimer::singleShot(0, this, [this] {
-        suggestionScheduled_ = false;
-        RequestSuggestion();
-    });
-}
-
-void EntryWindow::RequestSuggestion() {
-    if (suggestions_ == nullptr || errorList_->HasNoMessages()) return;
-    check::RecordValues values;
-    for (int f = 0; f < locate::kLocateFieldCount; ++f) {
-        const auto name = locate::LocateFields()[static_cast<std::size_t>(f)].name;
-        if (name == "c901") continue;  // a text box; no rule reads the code
-        try {
-            if (const auto value = Value(name)) locate::SetFieldValue(values, f, *value);
-        } catch (const std::invalid_argument&) {
-        }
-    }
-    suggestions_->Request(values, errorList_->Generation());
 }
 
 std::optional<double> EntryWindow::Value(std::string_view name) const {

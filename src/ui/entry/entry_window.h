@@ -4,9 +4,12 @@
 #include "entry/code_tables.h"
 #include "entry/edit_journal.h"
 #include "entry/entry_form.h"
+#include "entry/entry_suggestion.h"
 #include "entry/record_io.h"
 
 #include <QDialog>
+#include <QList>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -17,13 +20,13 @@ class QAction;
 class QLabel;
 class QPushButton;
 class QTextBrowser;
+class QTimer;
 class QWidget;
 
 namespace tallwick::ui {
 
 class EditJournalKeeper;
 class ErrorListWindow;
-class SuggestionWorker;
 class RecordListView;
 class Registry;
 
@@ -60,6 +63,9 @@ class EntryWindow : public QDialog, public check::ValueSource {
     // Asked by tbPrint with the code of the record the session was opened on.
     std::function<void(double code)> printRecord;
 
+    // Wraps the search for what to type when a session begins; tests hold it back with this.
+    std::function<SuggestionSearch(SuggestionSearch)> wrapSuggestionSearch;
+
     // check::ValueSource: the control of that name (any case); text boxes throw.
     std::optional<double> Value(std::string_view name) const override;
 
@@ -87,6 +93,9 @@ class EntryWindow : public QDialog, public check::ValueSource {
     void Navigate(int which);
     // The error list's double click: page, then the field when it can take the focus.
     void GoToError(int page, const QString& field);
+    // The suggested value into its box as an edit, not saved; its page shown and the box focused.
+    void ApplySuggestion(int index);
+    void ApplyNextSuggestion();  // F4
 
     // Cover rules on the values on screen; on failure one message, the cover shown and the
     // offending field focused.
@@ -107,6 +116,10 @@ class EntryWindow : public QDialog, public check::ValueSource {
     void BuildWindow();
     void LoadRecord();
     QPoint ErrorListPlace(QSize size) const;
+    void KeepErrorListOff(const QWidget* box);
+    void KeepErrorListOff(const QList<QRect>& boxes);
+    void KeepErrorListOffListedBoxes();
+    void ReturnToForm();
     void FillForNewRecord();
     void FillFromRecord(const entry::StoredRecord& record);
     void RestoreFields(const entry::EditJournal& journal);
@@ -139,6 +152,9 @@ class EntryWindow : public QDialog, public check::ValueSource {
     std::unique_ptr<check::RuleTable> rules_;
     SuggestionWorker* suggestions_ = nullptr;
     bool suggestionScheduled_ = false;
+    QTimer* searching_ = nullptr;  // the searching line, when no answer came in time
+    int requestedTicket_ = -1;
+    int answeredTicket_ = -1;
     std::unique_ptr<check::UserNotifier> notifier_;
     std::optional<entry::EntryCatalogue> catalogue_;
     entry::CodeList levels_;

@@ -237,7 +237,9 @@ void EntryWindow::GoToError(int page, const QString& field) {
     fromErrorList_ = false;
     if (form_.pages->currentIndex() != page) return;
     QWidget* control = Field(field);
-    if (control != nullptr && control->isEnabled()) control->setFocus(Qt::OtherFocusReason);
+    if (control == nullptr) return;
+    if (control->isEnabled()) control->setFocus(Qt::OtherFocusReason);
+    KeepErrorListOff(control);
 }
 
 void EntryWindow::ShowPage(int index) {

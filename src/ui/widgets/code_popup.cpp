@@ -20,6 +20,17 @@ void CodePickerBox::setCode(int code) {
     emit codeChanged(code);
 }
 
+bool CodePickerBox::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F4 && key->modifiers() == Qt::NoModifier) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 void CodePickerBox::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F4 ||
         (event->key() == Qt::Key_Down && (event->modifiers() & Qt::AltModifier))) {

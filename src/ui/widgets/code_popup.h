@@ -35,6 +35,8 @@ class CodePickerBox : public QLineEdit {
     void dropDownRequested();
 
   protected:
+    // F4 stays the box's own key where the window uses F4 for something else.
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:

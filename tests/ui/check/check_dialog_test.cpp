@@ -94,13 +94,13 @@ class CheckDialogTest : public QObject {
             return QString::fromUtf8(file.readAll());
         };
         dialog.checkButton()->click();
-        QVERIFY(!report().contains(QStringLiteral("建议首先核对")));
+        QVERIFY(!report().contains(QStringLiteral("建议修改")));
 
         dialog.locateBox()->setChecked(true);
         dialog.checkButton()->click();
         // Rule 1 (z002 <= z001) breaks with z002 = 5 and z001 = 1: the one answer to change is
         // z002, since z001 is tied to z003 by rule 2.
-        QCOMPARE(report().count(QStringLiteral("  建议首先核对：z002（专职工会干部中女性）\r\n")),
+        QCOMPARE(report().count(QStringLiteral("  建议修改：z002（专职工会干部中女性）5 → 1\r\n")),
                  2);
         QVERIFY(dialog.locateBox()->isEnabled());
 

@@ -4,6 +4,8 @@
 #include "entry/entry_form.h"
 #include "entry/entry_number_box.h"
 #include "entry/entry_region_picker.h"
+#include "locate/locate_fields.h"
+#include "locate/suggestion_text.h"
 #include "test_support.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -211,6 +214,56 @@ class EntryPartsTest : public QObject {
         QCOMPARE(list.Grid()->rowCount(), 1);
         QCOMPARE(list.Grid()->item(0, 0)->text(), QString());
         QVERIFY(!list.isVisible());
+    }
+
+    // The line of the list and of the check run's result file alike: each answer with its value
+    // now and the value to type, z001 9 → 1 first in every case.
+    void suggestionLineNamesTheValues_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<double>("current");
+        QTest::addColumn<double>("repaired");
+        QTest::addColumn<bool>("unasked");
+        QTest::addColumn<QString>("then");
+        QTest::newRow("whole") << "d023" << 0.0 << 20.0 << false
+                               << "d023（进入人员平均年龄）0 → 20";
+        QTest::newRow("no readable name") << "d012" << 7.0 << 10.0 << false << "d012 7 → 10";
+        QTest::newRow("decimal") << "b018" << 12.5 << 30.25 << false
+                                 << "b018（下岗失业人员获小额借贷款金额）12.5 → 30.25";
+        QTest::newRow("gross typo") << "j024" << 99999999999999.0 << 40.0 << false
+                                    << "j024（技术交易实现效益）99999999999999 → 40";
+        QTest::newRow("not asked") << "x005" << 3.0 << 0.0 << true
+                                   << "x005（主席是否任人大常委会副主任）3 → 0"
+                                      "（本级工会层次不填报，应为 0）";
+    }
+    void suggestionLineNamesTheValues() {
+        QFETCH(QString, field);
+        QFETCH(double, current);
+        QFETCH(double, repaired);
+        QFETCH(bool, unasked);
+        QFETCH(QString, then);
+        const tallwick::check::FieldHints hints(
+            std::map<std::string, std::string>{{"z001", "本级工会专职工会干部"},
+                                               {"d023", "进入人员平均年龄"},
+                                               {"b018", "下岗失业人员获小额借贷款金额"},
+                                               {"j024", "技术交易实现效益"},
+                                               {"x005", "主席是否任人大常委会副主任"}});
+        using tallwick::locate::Localisation;
+        const Localisation found{
+            Localisation::Outcome::Suggested,
+            {{tallwick::locate::LocateFieldIndex("z001"), 9, 1, false},
+             {tallwick::locate::LocateFieldIndex(field.toStdString()), current, repaired, unasked}},
+            {}};
+        const QString expected =
+            QStringLiteral("建议修改：z001（本级工会专职工会干部）9 → 1、") + then;
+        QCOMPARE(QString::fromStdString(*tallwick::locate::SuggestionLine(found, hints)), expected);
+
+        ErrorListWindow list;
+        list.AddMessage({"rule", "说明", 1, "z001"});
+        list.SetSuggestion(SuggestionFor(found, hints));
+        QCOMPARE(QTextDocumentFragment::fromHtml(list.Suggestion()->text()).toPlainText(),
+                 expected);
+        QCOMPARE(list.Answer(1)->field, field);
+        QCOMPARE(list.Answer(1)->value, repaired);
     }
 
     void regionPickerWalksTheLevels() {

@@ -330,45 +330,6 @@ class EntryWindowTest : public QObject {
         QCOMPARE(list.pos(), chosen);
     }
 
-    void theErrorListNamesTheAnswersToLookAtFirst() {
-        Open(true);
-        FillValidCover();
-        ShowActive();
-        // A provincial union that breaks no rule, then d014 typed as 1 instead of 10: rules 113
-        // (the age groups add up to d012) and 121 (d039 <= d014) both fail, and d014 alone mends
-        // both.
-        const std::pair<const char*, double> clean[] = {
-            {"z001", 40}, {"z002", 20}, {"z003", 10}, {"z004", 20}, {"z005", 10},
-            {"x001", 5},  {"x002", 1},  {"x003", 2},  {"d005", 20}, {"d007", 3},
-            {"d012", 10}, {"d014", 10}, {"d024", 10}, {"d023", 40}, {"d032", 1},
-            {"d039", 5},  {"d045", 45}, {"d046", 5},  {"d050", 5}};
-        for (const auto& [name, value] : clean) Box(name)->setValue(value);
-        window->CheckRecord();
-        QCOMPARE(messages.last(), QStringLiteral("没有逻辑错误"));
-        Box("d014")->setValue(1);
-        window->CheckRecord();
-        ErrorListWindow& list = window->ErrorList();
-        QVERIFY(list.isVisible());
-        QCOMPARE(list.Grid()->rowCount(), 2);
-        // The list comes first; the suggestion follows from its own thread.
-        QVERIFY(!list.Suggestion()->isVisible());
-        QTRY_VERIFY(list.Suggestion()->isVisible());
-        QCOMPARE(
-            list.Suggestion()->text(),
-            QStringLiteral("建议首先核对：<a href=\"11:d014\">d014（机关干部35岁及以下）</a>"));
-
-        QVERIFY(SaveTogether(list, "error_localisation.png"));
-
-        // A click on the answer goes to its page and box, as a double click on an error does.
-        emit list.Suggestion()->linkActivated(QStringLiteral("11:d014"));
-        QCOMPARE(Pages()->currentIndex(), 11);
-        QCOMPARE(window->focusWidget(), window->Field(QStringLiteral("d014")));
-
-        // Other errors make the suggestion stale: it goes with them.
-        list.ClearMessages();
-        QVERIFY(!list.Suggestion()->isVisible());
-    }
-
     void closeQueryYesSavesACleanRecordAndHoldsOneWithErrors_data() {
         QTest::addColumn<int>("z002");
         QTest::addColumn<int>("state");
