@@ -119,9 +119,9 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
             if (shape == 0) {
                 // Begun and saved: a few answers of the first pages, the appendix still empty.
                 std::fill(values.begin(), values.end(), 0);
-                const int officials = fewStaff(shapes);
-                values[position.at("z001")] = officials;
-                values[position.at("z003")] = officials;
+                const int typed = fewStaff(shapes);
+                values[position.at("z001")] = typed;
+                values[position.at("z003")] = typed;
                 values[position.at("x001")] = fewStaff(shapes) / 5;
                 recordLevel = highLevel(shapes);
             } else if (shape == 1) {
