@@ -211,6 +211,19 @@ TEST_F(CheckRunTest, RunsOfMoreThanOneBatchFinishAndKeepTheirStates) {
     EXPECT_NE(ReportText().find("共有4个单位的数据存在逻辑错误！\r\n"), std::string::npos);
 }
 
+// A run whose result file cannot be written has no result to show for its states: every record
+// keeps the state it had, those of batches already committed too.
+TEST_F(CheckRunTest, ARunThatCannotWriteItsResultLeavesEveryStateAsItWas) {
+    AddNumberedRecords(2100, 1000);
+    db.exec("UPDATE dt_data SET RecordState = 1 WHERE c901 = 100000000001");
+    std::filesystem::create_directories(report.Path() / "in the way");
+    EXPECT_THROW(Run(CheckScope::All()), UserError);
+    EXPECT_EQ(db.execAndGet("SELECT group_concat(RecordState || ':' || n) FROM (SELECT "
+                            "RecordState, count(*) n FROM dt_data GROUP BY RecordState)")
+                  .getString(),
+              "0:2099,1:1");
+}
+
 // Notes made on other threads, finishing in another order than asked and more of them than the
 // run holds back at once: each follows its own record's errors, none is lost at the end, and a
 // record without a note gets none.

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <deque>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace tallwick::check {
 namespace {
@@ -63,6 +65,19 @@ class PendingUnits {
     std::deque<Unit> units_;
 };
 
+void RestoreStates(SQLite::Database& db, const std::vector<std::pair<double, int>>& changed) {
+    if (changed.empty()) return;
+    SQLite::Transaction transaction(db);
+    SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");
+    for (const auto& [code, state] : changed) {
+        setState.bind(1, state);
+        setState.bind(2, code);
+        setState.exec();
+        setState.reset();
+    }
+    transaction.commit();
+}
+
 RunControl Ask(const CheckProgress& progress, std::uint64_t done, std::uint64_t total) {
     if (!progress) return RunControl::Continue;
     RunControl answer = progress(done, total);
@@ -98,6 +113,8 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
     auto batch = std::make_unique<SQLite::Transaction>(db);
     std::uint64_t inBatch = 0;
     PendingUnits pending(report);
+    // Every state the run changed, with the one before: a failed run puts them back.
+    std::vector<std::pair<double, int>> changed;
 
     try {
         while (rows.executeStep()) {
@@ -120,7 +137,9 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
             if (!clean) ++result.unitsWithErrors;
 
             const int newState = clean ? 1 : 2;
-            if ((!clean || markClean) && rows.getColumn(stateColumn).getInt() != newState) {
+            const int oldState = rows.getColumn(stateColumn).getInt();
+            if ((!clean || markClean) && oldState != newState) {
+                changed.emplace_back(values.c901, oldState);
                 setState.bind(1, newState);
                 setState.bind(2, values.c901);
                 setState.exec();
@@ -141,10 +160,18 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                 return result;
             }
         }
+        batch->commit();
+        batch.reset();
+        pending.WriteAll(true);
+        result.errorItems = report.ErrorItemCount();
+        result.totalsWritten = report.Finish(result.unitsWithErrors);
     } catch (...) {
-        // The records checked before the failure keep their new states.
+        // A run that failed (its result file could not be written, the disk is full) has no
+        // result to show for its states: every record gets back the state it had.
+        batch.reset();
+        rows.reset();
         try {
-            batch->commit();
+            RestoreStates(db, changed);
         } catch (...) {
         }
         try {
@@ -154,10 +181,6 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
         }
         throw;
     }
-    batch->commit();
-    pending.WriteAll(true);
-    result.errorItems = report.ErrorItemCount();
-    result.totalsWritten = report.Finish(result.unitsWithErrors);
     return result;
 }
 
