@@ -1,5 +1,6 @@
 #include "check/check_run.h"
 
+#include "check/answer_limits.h"
 #include "check/compiled_rules.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -107,6 +108,7 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
 
     SQLite::Statement rows(db, std::string(kCheckSelectHead) + condition);
     const RecordColumns columns(rows);
+    const AnswerLimits limits(db, rows);
     const int stateColumn = rows.getColumnIndex("RecordState");
     const int nameColumn = rows.getColumnIndex("c902");
     SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");
@@ -124,6 +126,10 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                 std::vector<LogicError> errors;
                 clean = rules.CheckRecord(
                     values, [&](const LogicError& error) { errors.push_back(error); });
+                for (LogicError& error : limits.Check(rows)) {
+                    errors.push_back(std::move(error));
+                    clean = false;
+                }
                 if (!clean) {
                     pending.Add(values.c901, rows.getColumn(nameColumn).getString(),
                                 std::move(errors), notes(values));
@@ -132,6 +138,10 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                 report.BeginUnit(values.c901, rows.getColumn(nameColumn).getString());
                 clean = rules.CheckRecord(
                     values, [&](const LogicError& error) { report.WriteString(error); });
+                for (const LogicError& error : limits.Check(rows)) {
+                    report.WriteString(error);
+                    clean = false;
+                }
                 report.EndUnit();
             }
             if (!clean) ++result.unitsWithErrors;
