@@ -221,6 +221,21 @@ TEST_F(DataImportTest, OneCollidingCodeImportsNothingAndIsReported) {
     EXPECT_TRUE(WorkingCopies().empty());
 }
 
+// Staging the second table fails (here a trigger stands in for a full disk): that failure is what
+// the user reads, not a verdict of duplicates that was never reached.
+TEST_F(DataImportTest, AFailureWhileStagingIsNotCalledDuplicates) {
+    test::AddRecord(db, kFirst + 1, "本地乙");
+    db.exec(
+        "CREATE TRIGGER stage_full BEFORE INSERT ON dt_data_dt_data1 BEGIN SELECT "
+        "RAISE(ABORT, 'no room left for staging'); END");
+    const auto result = Import(Package());
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->imported);
+    EXPECT_NE(result->message, messages::kImportDuplicates);
+    EXPECT_NE(result->message.find("no room left for staging"), std::string::npos)
+        << result->message;
+}
+
 // The conflict report cannot be written: the import fails saying so, and is on record all the same.
 TEST_F(DataImportTest, AConflictReportThatCannotBeWrittenStillLeavesTheHistoryRow) {
     test::AddRecord(db, kFirst + 1, "本地乙");
