@@ -1,6 +1,6 @@
 #include "check/check_run.h"
 
-#include "check/answer_limits.h"
+#include "check/answer_bounds.h"
 #include "check/compiled_rules.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -108,7 +108,7 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
 
     SQLite::Statement rows(db, std::string(kCheckSelectHead) + condition);
     const RecordColumns columns(rows);
-    const AnswerLimits limits(db, rows);
+    const AnswerBounds limits(db, rows);
     const int stateColumn = rows.getColumnIndex("RecordState");
     const int nameColumn = rows.getColumnIndex("c902");
     SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");

@@ -15,11 +15,11 @@ namespace tallwick::check {
 // the entry takes, a level or state from its code list. A stored record may hold other answers
 // (an import, an older database); a check run reports them as errors of their own, after the
 // rule errors of the record.
-class AnswerLimits {
+class AnswerBounds {
   public:
     // From the catalogue and the code lists; `row` is the record set of the run, whose columns
     // are found once by name.
-    AnswerLimits(SQLite::Database& db, const SQLite::Statement& row);
+    AnswerBounds(SQLite::Database& db, const SQLite::Statement& row);
 
     // The answers of the current row outside their limits, in catalogue order.
     std::vector<LogicError> Check(const SQLite::Statement& row) const;

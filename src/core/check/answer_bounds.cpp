@@ -1,4 +1,4 @@
-#include "check/answer_limits.h"
+#include "check/answer_bounds.h"
 
 #include "common/number_text.h"
 #include "entry/record_io.h"
@@ -34,7 +34,7 @@ int ColumnOf(const SQLite::Statement& row, const std::string& name) {
 
 }  // namespace
 
-AnswerLimits::AnswerLimits(SQLite::Database& db, const SQLite::Statement& row)
+AnswerBounds::AnswerBounds(SQLite::Database& db, const SQLite::Statement& row)
     : levels_(Codes(db, "CT_LevelCode")), states_(Codes(db, "CT_state")) {
     SQLite::Statement catalogue(db,
                                 "SELECT FieldName, Hint, QueryType, PageID, id FROM DT_FieldList "
@@ -62,7 +62,7 @@ AnswerLimits::AnswerLimits(SQLite::Database& db, const SQLite::Statement& row)
     }
 }
 
-std::vector<LogicError> AnswerLimits::Check(const SQLite::Statement& row) const {
+std::vector<LogicError> AnswerBounds::Check(const SQLite::Statement& row) const {
     std::vector<LogicError> errors;
     for (const Field& field : fields_) {
         const SQLite::Column value = row.getColumn(field.column);
