@@ -15,6 +15,7 @@
 #include "store/data_folder_lock.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <ostream>
 
@@ -27,6 +28,9 @@ constexpr const char* kUsage =
 std::optional<std::vector<double>> ParseCodes(const std::string& list) {
     auto codes = ParseCommaList<double>(list);
     if (!codes || codes->empty()) return std::nullopt;
+    // "nan" and "inf" read as numbers, but no record has them for a code.
+    if (!std::all_of(codes->begin(), codes->end(), [](double code) { return std::isfinite(code); }))
+        return std::nullopt;
     return codes;
 }
 

@@ -1,10 +1,12 @@
 #include "command.h"
 
 #include "check/check_report.h"
+#include "common/failure_text.h"
 #include "common/file_io.h"
 #include "common/user_error.h"
-#include "store/engine_error.h"
+#include "store/connection.h"
 #include "store/program_folder.h"
+#include "store/safety_copy.h"
 #include "store/schema_version.h"
 
 #include <algorithm>
@@ -124,6 +126,7 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         return 2;
     }
     const ScopedUpgradeNotice notice([&err](const std::string& text) { err << text << '\n'; });
+    std::filesystem::path workingDatabase;
     try {
         // Inside the try: the user's data folder may have to be made first, which can fail.
         const CommandContext context{{argv.begin() + static_cast<long>(next) + 1, argv.end()},
@@ -131,16 +134,19 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
                                      out,
                                      err,
                                      progressOnTerminal};
+        workingDatabase = context.programFolder / kDatabaseFileName;
         // What a killed run left in the clear goes before anything else happens.
         RemoveStaleTempFiles(context.programFolder);
+        RemoveStaleTempFiles(SafetyCopyFolder(context.programFolder));
         RemoveStaleTempFiles(check::TemporaryFolder());
         return found->second(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';
         return 1;
     } catch (const std::exception& error) {
-        // The engine's English texts are said in the system's language, with what to do.
-        err << ErrorText(error) << '\n';
+        // The engine's and the file system's English texts are said in the system's language,
+        // naming the file and what to do.
+        err << "运行中发生错误：" << FailureText(error, workingDatabase, workingDatabase) << '\n';
         return 1;
     }
 }

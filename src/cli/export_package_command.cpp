@@ -41,6 +41,7 @@ int RunExportPackage(const CommandContext& context) {
 
     auto connection = OpenWorkingDatabaseToRead(context.programFolder);
     exchange::CheckExportGate(connection.Db());
+    exchange::CheckExportedLimits(connection.Db());
     if (const auto problem = exchange::ProviderNameProblem(*provider)) throw UserError(*problem);
 
     TerminalProgress bar(context.err, context.progressOnTerminal);

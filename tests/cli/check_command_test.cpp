@@ -73,8 +73,14 @@ TEST_F(CliCheck, CleanDataGetsTheCongratulationAndEachScopeMarksOnlyItsRecords) 
 TEST_F(CliCheck, BadArgumentsAndAMissingRange) {
     EXPECT_EQ(Run({"--range", "", "100000000001"}), 1);
     EXPECT_EQ(err.str(), "请输入逻辑检查的范围\n");
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"--codes", "1,,2"}, {"--codes", "abc"}, {"--range", "1"}, {"--all", "--all"}}) {
+    for (const auto& args : std::vector<std::vector<std::string>>{{},
+                                                                  {"--codes", "1,,2"},
+                                                                  {"--codes", "abc"},
+                                                                  {"--codes", "nan"},
+                                                                  {"--codes", "100000000001,inf"},
+                                                                  {"--codes", "-inf"},
+                                                                  {"--range", "1"},
+                                                                  {"--all", "--all"}}) {
         EXPECT_EQ(Run(args), 2) << (args.empty() ? "(none)" : args.back());
     }
 }

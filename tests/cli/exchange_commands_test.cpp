@@ -115,6 +115,23 @@ TEST_F(ExchangeCommandsTest, ExportRefusalsAndUsage) {
     EXPECT_EQ(held.err, "存在临时保存或逻辑错误的数据，不能上报!\n");
     EXPECT_FALSE(fs::exists(target));
 
+    // Rows an older database kept past the survey's limits would make a package every receiver
+    // refuses: they are named instead.
+    {
+        auto db = OpenExistingSqlite(sender.FilePath());
+        db->exec("DELETE FROM dt_data WHERE RecordState <> 1");
+        test::DropLimitGuards(*db);
+        db->exec("UPDATE dt_data SET z001 = 'x' WHERE c901 = 100000000002");
+    }
+    const CliRun breaking =
+        RunCommand(RunExportPackage, sender.Folder(), {"--provider", "甲", "-o", target});
+    EXPECT_EQ(breaking.exitCode, 1);
+    EXPECT_TRUE(breaking.err.starts_with(
+        "下列数据不符合调查表规定的类型或范围，接收方无法导入，没有导出：编号为100000000002的记录的"
+        "字段z001"))
+        << breaking.err;
+    EXPECT_FALSE(fs::exists(target));
+
     for (const auto& args :
          std::vector<std::vector<std::string>>{{}, {"--provider", "甲"}, {"-o", target, "x"}})
         EXPECT_EQ(RunCommand(RunExportPackage, sender.Folder(), args).exitCode, 2);

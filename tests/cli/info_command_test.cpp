@@ -34,6 +34,28 @@ TEST(CliInfo, CountsRecordsByStateInTextAndJson) {
     EXPECT_NE(text.out.find("有逻辑错误（2）：1"), std::string::npos) << text.out;
 }
 
+// Whatever bytes a label holds, --json prints valid UTF-8: GBK is converted, the rest replaced.
+TEST(CliInfo, JsonIsValidUtf8WhateverTheStoredBytes) {
+    test::DeliveredDatabaseCopy copy;
+    const std::string folder = copy.Folder().string();
+    const struct {
+        const char* stored;
+        const char* printed;
+    } cases[] = {
+        {"X'B9A4BBE1'", "工会"},  // GBK
+        {"X'41FF42'",
+         "A\xEF\xBF\xBD"
+         "B"},  // no encoding at all
+        {"'工会'", "工会"},
+    };
+    for (const auto& c : cases) {
+        copy.Db().exec(std::string("UPDATE ct_label SET db_name = CAST(") + c.stored + " AS TEXT)");
+        const CliRun json = RunCli({"--data-dir", folder, "info", "--json"});
+        EXPECT_TRUE(json.out.starts_with(std::string("{\"label\": \"") + c.printed + "\", "))
+            << c.stored << ": " << json.out;
+    }
+}
+
 TEST(CliInfo, OpensAProtectedDatabaseLikeTheProgramDoes) {
     test::DeliveredDatabaseCopy copy;
     copy.CloseDb();

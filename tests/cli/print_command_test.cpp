@@ -2,6 +2,7 @@
 
 #include "print/annual_report.h"
 #include "sheet_python_reader.h"
+#include "store/database.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,16 @@ TEST_F(CliPrint, RefusesWhatCannotBePrinted) {
     }
     EXPECT_EQ(Run({"44000000003", "-o", output.string()}), 1);
     EXPECT_EQ(err.str(), "没有编号为 44000000003 的数据\n");
+    // More than a workbook cell holds, as the other exports refuse it.
+    OpenExistingSqlite(copy.FilePath())
+        ->exec("UPDATE dt_data SET c905 = printf('%.32768c', 'x') WHERE c901 = 44000000001");
+    EXPECT_EQ(Run({"44000000001", "-o", output.string()}), 1);
+    EXPECT_EQ(err.str(),
+              "有文本超过了工作簿单元格所能容纳的32767个字符，不能打印。请先修正这个数据，"
+              "字段：c905\n");
+    EXPECT_FALSE(std::filesystem::exists(output));
+    OpenExistingSqlite(copy.FilePath())
+        ->exec("UPDATE dt_data SET c905 = '张三' WHERE c901 = 44000000001");
     std::filesystem::remove(copy.Folder() / print::kAnnualReportTemplateName);
     EXPECT_EQ(Run({"44000000001", "-o", output.string()}), 1);
     EXPECT_EQ(err.str(), std::string(print::kTemplateOpenFailed) + "\n");

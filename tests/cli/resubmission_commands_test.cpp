@@ -6,6 +6,7 @@
 #include "exchange/package_export.h"
 #include "exchange/package_template.h"
 #include "settings_file.h"
+#include "store/connection.h"
 #include "store/database.h"
 #include "store/safety_copy.h"
 #include "test_support.h"
@@ -179,6 +180,51 @@ TEST_F(ResubmissionCommandsTest, BackupsListsTheSafetyCopiesAndRestoreBringsOneB
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err, "所选文件不是本软件的数据备份文件，不能恢复。\n");
     EXPECT_EQ(Names(), "甲2,乙2");
+}
+
+TEST_F(ResubmissionCommandsTest, BackupsSaysWhyItCannotListAndAStartSweepsAKilledCopy) {
+    const fs::path folder = receiver.Folder() / "backups";
+    std::ofstream(folder) << "not a folder";
+    const CliRun unreadable = RunCli(receiver.Folder(), {"backups"});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_EQ(unreadable.err, "无法读取安全备份所在的文件夹“" + folder.string() +
+                                  "”（Not a directory），请检查它是否是一个可以读取的文件夹。\n");
+    EXPECT_EQ(unreadable.out, "");
+
+    fs::remove(folder);
+    fs::create_directories(folder);
+    // What a copy killed halfway leaves: a temporary file of a process that has ended.
+    const fs::path partial = folder / ".tallwick-999999999-2026-12-10_1432_导入.mdb.AbCdEf";
+    std::ofstream(partial) << "half a copy";
+    EXPECT_EQ(RunCli(receiver.Folder(), {"backups"}).exitCode, 0);
+    EXPECT_FALSE(fs::exists(partial));
+}
+
+// A working database that cannot be opened is what a restore is for.
+TEST_F(ResubmissionCommandsTest, RestoreBringsBackADamagedWorkingDatabaseAndKeepsItAside) {
+    const fs::path backup = temp.Path() / "backup.mdb";
+    fs::copy_file(receiver.FilePath(), backup);
+    std::ofstream(receiver.FilePath(), std::ios::binary | std::ios::trunc) << "damaged";
+
+    const CliRun dry = RunCli(receiver.Folder(), {"restore", backup.string()});
+    EXPECT_EQ(dry.exitCode, 0) << dry.err;
+    EXPECT_EQ(dry.out, "数据库“" + receiver.FilePath().string() +
+                           "”已经损坏或者不存在，将用备份文件“" + backup.string() +
+                           "”（标记为【默认数据库】，2条记录）恢复它，损坏的文件会保留在它旁边。"
+                           "现在没有做任何改变，加上 --yes 才会恢复。\n");
+
+    const CliRun restored = RunCli(receiver.Folder(), {"restore", backup.string(), "--yes"});
+    EXPECT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(Names(), "甲2,乙2");
+    std::vector<std::string> aside;
+    for (const auto& entry : fs::directory_iterator(receiver.Folder())) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(std::string(kDatabaseFileName) + ".damaged-")) aside.push_back(name);
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(fs::file_size(receiver.Folder() / aside[0]), 7u);
+    EXPECT_NE(restored.out.find(aside[0]), std::string::npos) << restored.out;
+    EXPECT_EQ(RunCli(receiver.Folder(), {"info"}).exitCode, 0);
 }
 
 TEST(SettingsFile, TheNumberOfSafetyCopiesComesFromTheDesktopSettings) {

@@ -139,6 +139,30 @@ TEST_F(CheckRunTest, MarksCleanAndFaultyRecordsAndWritesTotals) {
     EXPECT_EQ(text.find("甲"), std::string::npos);
 }
 
+// Answers the entry window would not take (a yes/no answer of 82) are errors of their own kind,
+// after the rule errors of the record; a record with no other error is faulty for them alone.
+TEST_F(CheckRunTest, AnswersOutsideTheirLimitsAreReportedAfterTheRuleErrors) {
+    AddRecord(100000000001.0, "甲", 0, ", z002, z009", ", 9, 82");
+    AddRecord(100000000002.0, "乙", 1, ", z009", ", 82");
+    AddRecord(100000000003.0, "丙", 0, ", z009", ", 2");
+    const CheckRunResult result = Run(CheckScope::All());
+    EXPECT_EQ(result.unitsWithErrors, 2u);
+    EXPECT_EQ(StateOf(100000000001.0), 2);
+    EXPECT_EQ(StateOf(100000000002.0), 2);
+    EXPECT_EQ(StateOf(100000000003.0), 1);
+    const std::string limit =
+        "  判断规则：取值范围：z009的取值应为0、1或2\r\n  规则说明：是否建立女职工委员会的值为82，"
+        "超出了规定的取值范围\r\n";
+    const std::string text = ReportText();
+    const auto first = text.find("100000000001  甲的数据有错误");
+    const auto rule = text.find("  判断规则：z002<=z001", first);
+    const auto firstLimit = text.find(limit, first);
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_LT(rule, firstLimit) << text;
+    EXPECT_NE(text.find(limit, text.find("100000000002  乙的数据有错误")), std::string::npos)
+        << text;
+}
+
 TEST_F(CheckRunTest, WithoutMarkCleanOnlyFaultsAreRecorded) {
     AddRecord(100000000001.0, "甲", 0);
     CheckDataset(db, CheckScope::All(), rules, report, {}, false);
@@ -209,6 +233,19 @@ TEST_F(CheckRunTest, RunsOfMoreThanOneBatchFinishAndKeepTheirStates) {
     EXPECT_EQ(count(1), kRecords - 4);
     EXPECT_EQ(count(2), 4);
     EXPECT_NE(ReportText().find("共有4个单位的数据存在逻辑错误！\r\n"), std::string::npos);
+}
+
+// A run whose result file cannot be written has no result to show for its states: every record
+// keeps the state it had, those of batches already committed too.
+TEST_F(CheckRunTest, ARunThatCannotWriteItsResultLeavesEveryStateAsItWas) {
+    AddNumberedRecords(2100, 1000);
+    db.exec("UPDATE dt_data SET RecordState = 1 WHERE c901 = 100000000001");
+    std::filesystem::create_directories(report.Path() / "in the way");
+    EXPECT_THROW(Run(CheckScope::All()), UserError);
+    EXPECT_EQ(db.execAndGet("SELECT group_concat(RecordState || ':' || n) FROM (SELECT "
+                            "RecordState, count(*) n FROM dt_data GROUP BY RecordState)")
+                  .getString(),
+              "0:2099,1:1");
 }
 
 // Notes made on other threads, finishing in another order than asked and more of them than the

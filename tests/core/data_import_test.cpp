@@ -7,6 +7,7 @@
 #include "common/user_error.h"
 #include "exchange/backup.h"
 #include "exchange/exchange_messages.h"
+#include "exchange/import_history.h"
 #include "exchange/package_export.h"
 #include "exchange/package_header.h"
 #include "exchange/package_template.h"
@@ -220,6 +221,38 @@ TEST_F(DataImportTest, OneCollidingCodeImportsNothingAndIsReported) {
     EXPECT_TRUE(WorkingCopies().empty());
 }
 
+// Staging the second table fails (here a trigger stands in for a full disk): that failure is what
+// the user reads, not a verdict of duplicates that was never reached.
+TEST_F(DataImportTest, AFailureWhileStagingIsNotCalledDuplicates) {
+    test::AddRecord(db, kFirst + 1, "本地乙");
+    db.exec(
+        "CREATE TRIGGER stage_full BEFORE INSERT ON dt_data_dt_data1 BEGIN SELECT "
+        "RAISE(ABORT, 'no room left for staging'); END");
+    const auto result = Import(Package());
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(result->imported);
+    EXPECT_NE(result->message, messages::kImportDuplicates);
+    EXPECT_NE(result->message.find("no room left for staging"), std::string::npos)
+        << result->message;
+}
+
+// The conflict report cannot be written: the import fails saying so, and is on record all the same.
+TEST_F(DataImportTest, AConflictReportThatCannotBeWrittenStillLeavesTheHistoryRow) {
+    test::AddRecord(db, kFirst + 1, "本地乙");
+    fs::create_directories(reports.Path() / "数据导入编号冲突.txt" / "in the way");
+    std::string message;
+    try {
+        Import(Package());
+    } catch (const UserError& error) {
+        message = error.what();
+    }
+    EXPECT_TRUE(message.starts_with("运行中发生错误：")) << message;
+    const auto history = ReadHistory(db);
+    ASSERT_FALSE(history.empty());
+    EXPECT_FALSE(history.front().succeeded);
+    EXPECT_EQ(history.front().outcome, message);
+}
+
 // The staging tables outlive an analysis; a retry and the next file must start from empty ones.
 TEST_F(DataImportTest, ARetryAndANextFileReportOnlyTheirOwnCollisions) {
     test::AddRecord(db, kFirst + 1, "本地乙");
@@ -378,9 +411,10 @@ TEST_F(DataImportTest, AFailureWithoutCollidingCodesShowsItsOwnCause) {
     const auto result = TransferImport(readOnly, prepared, reports.Path());
     EXPECT_FALSE(result.imported);
     EXPECT_FALSE(result.conflictReport);
-    EXPECT_EQ(result.message,
-              "导入过程中发生错误，没有导入任何数据：数据库文件不能写入，请检查数据文件及其所在文件"
-              "夹的写入权限。（attempt to write a readonly database）");
+    const std::string file = receiver.FilePath().string();
+    EXPECT_EQ(result.message, "导入过程中发生错误，没有导入任何数据：无法写入数据库文件 " + file +
+                                  "，请检查该文件及其所在文件夹的写入权限。（attempt to write a "
+                                  "readonly database）");
 
     // Another program writing the working database: the engine reports it locked.
     {
@@ -389,9 +423,10 @@ TEST_F(DataImportTest, AFailureWithoutCollidingCodesShowsItsOwnCause) {
         SQLite::Database impatient(receiver.FilePath().string(), SQLite::OPEN_READWRITE);
         const auto locked = TransferImport(impatient, prepared, reports.Path());
         EXPECT_FALSE(locked.imported);
-        EXPECT_EQ(locked.message,
-                  "导入过程中发生错误，没有导入任何数据：数据库正被另一个程序使用，请关闭其它使用"
-                  "该数据库的程序后再试。（database is locked）");
+        EXPECT_EQ(locked.message, "导入过程中发生错误，没有导入任何数据：无法使用数据库文件 " +
+                                      file +
+                                      "，它正被另一个程序使用，请关闭其它使用该文件的程序后再试。"
+                                      "（database is locked）");
     }
 
     // A full disk, here a database that may not grow, while the staging tables still fit.
@@ -405,9 +440,9 @@ TEST_F(DataImportTest, AFailureWithoutCollidingCodesShowsItsOwnCause) {
     db.exec("PRAGMA max_page_count = " + db.execAndGet("PRAGMA page_count").getString());
     const auto refused = TransferImport(db, full, reports.Path());
     EXPECT_FALSE(refused.imported);
-    EXPECT_EQ(refused.message,
-              "导入过程中发生错误，没有导入任何数据：磁盘空间已满，请清理磁盘空间后再试。"
-              "（database or disk is full）");
+    EXPECT_EQ(refused.message, "导入过程中发生错误，没有导入任何数据：无法写入数据库文件 " + file +
+                                   "，磁盘空间已满，请清理磁盘空间后再试。（database or disk is "
+                                   "full）");
     EXPECT_EQ(test::RecordRows(db), before);
 
     // The working database itself is refused before anything else.

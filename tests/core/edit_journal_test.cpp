@@ -101,6 +101,17 @@ TEST(EditJournal, ADamagedJournalIsSetAsideAndNotMetAgain) {
     SetDamagedJournalAside(folder.Path());
     EXPECT_EQ(ReadEditJournal(folder.Path()).status, JournalStatus::kNone);
     EXPECT_EQ(FileText(folder.Path() / kDamagedJournalName), whole.substr(0, whole.size() / 2));
+
+    // A folder of the journal's name cannot be read as one: set aside all the same, with what it
+    // holds, and not met again; a journal damaged later still goes aside.
+    fs::create_directories(folder.Path() / kEditJournalName / "inside");
+    EXPECT_EQ(ReadEditJournal(folder.Path()).status, JournalStatus::kDamaged);
+    SetDamagedJournalAside(folder.Path());
+    EXPECT_EQ(ReadEditJournal(folder.Path()).status, JournalStatus::kNone);
+    EXPECT_TRUE(fs::is_directory(folder.Path() / kDamagedJournalName / "inside"));
+    WriteText(folder.Path() / kEditJournalName, "{");
+    SetDamagedJournalAside(folder.Path());
+    EXPECT_EQ(ReadEditJournal(folder.Path()).status, JournalStatus::kNone);
 }
 
 // A writer killed at a random moment, again and again: the journal on disk is always one of

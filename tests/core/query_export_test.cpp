@@ -133,6 +133,29 @@ TEST_F(QueryExportTest, OneSetWorkbookLaysOutDateTitlesAndFormattedRecords) {
     for (const auto& [cell, value] : expected) EXPECT_EQ(cells.At(s + cell), value) << cell;
 }
 
+// Records in the clear never sit in a file others may read, not even while the export runs.
+TEST_F(QueryExportTest, TheTemporariesOfAnExportArePrivateFromTheFirstRecord) {
+    std::vector<std::string> seen;
+    const tallwick::exchange::ExchangeProgress watch = [&](std::uint64_t, std::uint64_t) {
+        for (const auto& entry : std::filesystem::directory_iterator(out.Path())) {
+            const auto mode = entry.status().permissions() & std::filesystem::perms::all;
+            seen.push_back(entry.path().filename().string().substr(0, 10) + " " +
+                           (mode == std::filesystem::perms::owner_read ||
+                                    mode == (std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_write)
+                                ? "private"
+                                : "open"));
+        }
+    };
+    const std::string sql = "SELECT * FROM sample ORDER BY c901";
+    tallwick::query::ExportResultWorkbook(
+        db, sql, Describe(sql), {"Tallwick查询结果", "2026/12/10", out.Path() / "list"}, watch);
+    tallwick::query::ExportResultDatabase(db, "SELECT c901, name FROM sample", "", "结果",
+                                          out.Path() / "result", watch);
+    ASSERT_FALSE(seen.empty());
+    for (const std::string& file : seen) EXPECT_TRUE(file.ends_with(" private")) << file;
+}
+
 TEST_F(QueryExportTest, PairedWorkbookPutsTheData1ColumnsBesideTheRecords) {
     const std::string sql = "SELECT dt_data.c901, c902, z001 FROM dt_data ORDER BY c901";
     const std::string sql1 =

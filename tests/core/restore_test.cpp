@@ -150,6 +150,24 @@ std::vector<std::string> ChangesOf(SQLite::Database& db, double code) {
 // The records go back; the logs of what happened to them do not. Rows both databases hold come
 // once, however often the restores go back and forth.
 TEST_F(RestoreTest, TheLogsOfTheWorkingDatabaseSurviveARestore) {
+    // Rows with empty (NULL) values that both logs hold: they must be matched, not doubled.
+    const std::string nullRows =
+        "INSERT INTO dt_history (ChangeTime, Operation, c901, FieldName, OldValue, NewValue, "
+        "Processor) VALUES ('2026-01-02 08:00:00', '导入', 100000000003, NULL, NULL, NULL, NULL); "
+        "INSERT INTO ImportHistory (Time, Operation, FileName, Label, Records, Added, Replaced, "
+        "Kept, Succeeded, Outcome) VALUES ('2026-01-02 08:00:00', '导入', '/tmp/n.dat', NULL, 1, "
+        "1, "
+        "0, 0, 1, '成功')";
+    db().exec(nullRows);
+    OpenExistingSqlite(backup)->exec(nullRows);
+    const auto nullRowsHeld = [&] {
+        return db()
+            .execAndGet(
+                "SELECT (SELECT count(*) FROM dt_history WHERE ChangeTime = "
+                "'2026-01-02 08:00:00') || ',' || (SELECT count(*) FROM "
+                "ImportHistory WHERE Time = '2026-01-02 08:00:00')")
+            .getString();
+    };
     AppendImport(*OpenExistingSqlite(backup), "2026-01-05 09:00:00", "/tmp/only-in-the-backup.dat");
     AppendImport(db(), "2026-02-01 10:00:00", "/tmp/b.dat");
     {
@@ -159,9 +177,10 @@ TEST_F(RestoreTest, TheLogsOfTheWorkingDatabaseSurviveARestore) {
     }
 
     const auto result = RestoreBackup(*connection, backup);
+    EXPECT_EQ(nullRowsHeld(), "1,1");
     const std::vector<std::string> afterRestore = {"恢复 " + backup.string(), "导入 /tmp/b.dat",
                                                    "导入 /tmp/only-in-the-backup.dat",
-                                                   "导入 /tmp/a.dat"};
+                                                   "导入 /tmp/n.dat", "导入 /tmp/a.dat"};
     EXPECT_EQ(ImportLog(db()), afterRestore);
     EXPECT_EQ(ChangesOf(db(), kFirst), (std::vector<std::string>{"恢复 ", "录入保存 z001"}));
     EXPECT_EQ(db().execAndGet("SELECT count(*) FROM dt_history WHERE Operation = '恢复'").getInt(),
@@ -170,10 +189,11 @@ TEST_F(RestoreTest, TheLogsOfTheWorkingDatabaseSurviveARestore) {
     // Back to the state before: nothing doubles; the rows the copy lacked follow its own, in the
     // order this database learnt of them.
     RestoreBackup(*connection, result.safetyCopy);
-    EXPECT_EQ(ImportLog(db()),
-              (std::vector<std::string>{
-                  "恢复 " + result.safetyCopy.string(), "恢复 " + backup.string(),
-                  "导入 /tmp/only-in-the-backup.dat", "导入 /tmp/b.dat", "导入 /tmp/a.dat"}));
+    EXPECT_EQ(nullRowsHeld(), "1,1");
+    EXPECT_EQ(ImportLog(db()), (std::vector<std::string>{
+                                   "恢复 " + result.safetyCopy.string(), "恢复 " + backup.string(),
+                                   "导入 /tmp/only-in-the-backup.dat", "导入 /tmp/b.dat",
+                                   "导入 /tmp/n.dat", "导入 /tmp/a.dat"}));
     EXPECT_EQ(ChangesOf(db(), kFirst),
               (std::vector<std::string>{"恢复 ", "恢复 ", "录入保存 z001"}));
 }
@@ -224,6 +244,11 @@ TEST_F(RestoreTest, FilesThatAreNoSoundBackupOfThisLayoutAreRefused) {
          "所选文件中数据表“dt_data1”的字段与本软件的不同，它不是本软件的数据备份文件，不能恢复。"},
         {variant("newer.mdb", "PRAGMA user_version = " + std::to_string(kSchemaVersion + 1)),
          "所选备份文件的版本高于本软件的版本，请使用新版本的软件恢复。"},
+        // Not only the record tables and the label: every table and view of the layout.
+        {variant("nogroups.mdb", "DROP TABLE DT_GroupItem"),
+         "所选文件中没有数据表“DT_GroupItem”，它不是本软件的数据备份文件，不能恢复。"},
+        {variant("noview.mdb", "DROP VIEW view_datasearch"),
+         "所选文件中没有视图“view_datasearch”，它不是本软件的数据备份文件，不能恢复。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.filename().string());
@@ -235,6 +260,85 @@ TEST_F(RestoreTest, FilesThatAreNoSoundBackupOfThisLayoutAreRefused) {
     EXPECT_TRUE(ListSafetyCopies(setup.Folder()).empty());
     for (const auto& entry : fs::directory_iterator(setup.Folder()))
         EXPECT_FALSE(entry.path().filename().string().starts_with(kTempFilePrefix));
+}
+
+// The restored file is the program's own, whatever the backup file's permissions, and a record
+// the backup lacks leaves a 恢复 row that says it went.
+TEST_F(RestoreTest, TheRestoredFileIsPrivateAndTheRecordsItRemovesAreOnRecord) {
+    fs::permissions(backup, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::others_read | fs::perms::others_write);
+    test::AddRecord(db(), kFirst + 5, "后加");
+    RestoreBackup(*connection, backup);
+    EXPECT_EQ(test::RecordRows(db()), backedUp);
+    EXPECT_EQ(fs::status(setup.FilePath()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    SQLite::Statement rows(db(),
+                           "SELECT Operation, NewValue FROM dt_history WHERE c901 = ? ORDER BY id");
+    rows.bind(1, kFirst + 5);
+    std::vector<std::string> found;
+    while (rows.executeStep())
+        found.push_back(rows.getColumn(0).getString() + " " + rows.getColumn(1).getString());
+    EXPECT_EQ(found, (std::vector<std::string>{"恢复 备份中没有该记录，恢复后已删除"}));
+}
+
+// The rename would replace a link, not the file it points to, and a write-protected file all the
+// same: neither happens without a word.
+TEST_F(RestoreTest, ALinkOrAWriteProtectedDatabaseIsNotReplaced) {
+    const fs::path working = setup.FilePath();
+    const fs::path target = files.Path() / "elsewhere.mdb";
+    connection->Close();
+    fs::rename(working, target);
+    fs::create_symlink(target, working);
+    connection->Reopen();
+    EXPECT_EQ(Refusal(backup), "数据库文件“" + working.string() +
+                                   "”是指向其它文件的链接，恢复只会替换这个链接而不是它指向的文"
+                                   "件，不能恢复，数据库没有任何改变。请在链接指向的文件所在的数"
+                                   "据文件夹中恢复。");
+    EXPECT_TRUE(fs::is_symlink(working));
+
+    connection->Close();
+    fs::remove(working);
+    fs::rename(target, working);
+    connection->Reopen();
+    fs::permissions(working, fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(Refusal(backup), "数据库文件“" + working.string() +
+                                   "”是只读的，不能恢复，数据库没有任何改变。请先允许写入该文件。");
+    EXPECT_EQ(fs::status(working).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_TRUE(ListSafetyCopies(setup.Folder()).empty());
+}
+
+// A working database that cannot be opened is what a restore is for: the backup replaces it and
+// the damaged file is kept beside it; a missing one is simply restored.
+TEST_F(RestoreTest, ADamagedOrMissingWorkingDatabaseIsRestoredAndTheDamagedFileKeptAside) {
+    const fs::path working = setup.FilePath();
+    connection->Close();
+    EXPECT_FALSE(IsDamagedOrMissing(working));
+    std::ofstream(working, std::ios::binary | std::ios::trunc) << "damaged beyond reading";
+    EXPECT_TRUE(IsDamagedOrMissing(working));
+
+    const auto restored = RestoreOverDamaged(working, backup, test::DeliveredDatabasePath());
+    EXPECT_EQ(test::RecordRows(*OpenExistingSqlite(working)), backedUp);
+    EXPECT_EQ(fs::status(working).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    std::ifstream aside(restored.damagedAside, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(aside), {}), "damaged beyond reading");
+    EXPECT_EQ(restored.message, "数据库已经恢复为备份文件“" + backup.string() +
+                                    "”的内容（3条记录）。损坏的数据库保存在“" +
+                                    restored.damagedAside.string() + "”。");
+    EXPECT_EQ(ReadHistory(*OpenExistingSqlite(working)).front().operation, "恢复");
+
+    fs::remove(working);
+    EXPECT_TRUE(IsDamagedOrMissing(working));
+    // A file without the whole layout is refused all the same, and nothing is made.
+    const fs::path partial = files.Path() / "partial.mdb";
+    fs::copy_file(backup, partial);
+    OpenExistingSqlite(partial)->exec("DROP VIEW view_data");
+    EXPECT_THROW(RestoreOverDamaged(working, partial, test::DeliveredDatabasePath()), UserError);
+    EXPECT_FALSE(fs::exists(working));
+    EXPECT_TRUE(
+        RestoreOverDamaged(working, backup, test::DeliveredDatabasePath()).damagedAside.empty());
+    EXPECT_EQ(test::RecordRows(*OpenExistingSqlite(working)), backedUp);
 }
 
 // The disk lacks room for the safety copy: the restore does not happen.

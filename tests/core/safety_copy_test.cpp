@@ -18,6 +18,7 @@
 
 #include <fstream>
 #include <functional>
+#include <regex>
 
 namespace tallwick {
 namespace {
@@ -164,6 +165,17 @@ TEST_F(SafetyCopyTest, AFullDiskOrAnUnwritableFolderStopsTheOperationBeforeAnyCh
         EXPECT_TRUE(fs::is_empty(Folder() / "backups"));
     }
 
+    // One byte short is short: the two figures never read alike.
+    const ScopedSafetyCopyPolicy oneShort({20, {}, [&](const fs::path&) -> std::uintmax_t {
+                                               return fs::file_size(working->FilePath()) - 1;
+                                           }});
+    message.clear();
+    RunFresh(Operations().front());
+    std::smatch figures;
+    ASSERT_TRUE(std::regex_search(message, figures, std::regex("需要约(\\d+) MB，只有(\\d+) MB")))
+        << message;
+    EXPECT_GT(std::stoi(figures[1]), std::stoi(figures[2])) << message;
+
     const ScopedSafetyCopyPolicy roomy({});
     for (const Operation& op : Operations()) {
         if (op.copies.empty()) continue;
@@ -209,6 +221,26 @@ TEST_F(SafetyCopyTest, NamesTellTimeAndOperationAndOnlyTheNewestAreKept) {
     EXPECT_TRUE(fs::exists(Folder() / "backups" / "notes.txt"));
     EXPECT_FALSE(fs::exists(Folder() / "backups" / "2026-12-10_143207_导入-2.mdb"));
     EXPECT_TRUE(fs::exists(Folder() / "backups" / "2026-12-10_1432_删除.mdb"));
+}
+
+// The time a copy was written orders the copies, not the minute in its name: the copy made after
+// the clock was set back is the newest and stays. A file of the user's named like a copy is no
+// copy of the program's and stays too.
+TEST_F(SafetyCopyTest, RotationKeepsTheCopyJustWrittenAndRemovesOnlyCopiesItWrote) {
+    const fs::path folder = Folder() / "backups";
+    fs::create_directories(folder);
+    const fs::path mine = folder / "2026-12-01_0800_mine.mdb";
+    fs::copy_file(test::DeliveredDatabasePath(), mine);
+    const std::vector<std::tm> times = {At(10, 14, 0, 0), At(10, 14, 1, 0), At(10, 13, 0, 0)};
+    std::size_t next = 0;
+    const ScopedSafetyCopyPolicy policy({2, [&] { return times.at(next++); }, {}});
+    std::vector<fs::path> made;
+    for (std::size_t i = 0; i < times.size(); ++i) made.push_back(MakeSafetyCopy(db(), "导入"));
+    EXPECT_FALSE(fs::exists(made[0]));
+    EXPECT_TRUE(fs::exists(made[1]));
+    EXPECT_TRUE(fs::exists(made[2]));
+    EXPECT_TRUE(fs::exists(mine));
+    EXPECT_EQ(ListSafetyCopies(Folder()).front().path, made[2]);
 }
 
 TEST(SafetyCopyName, IsReadBackOrRefused) {

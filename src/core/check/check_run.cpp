@@ -1,5 +1,6 @@
 #include "check/check_run.h"
 
+#include "check/answer_bounds.h"
 #include "check/compiled_rules.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -8,6 +9,8 @@
 #include <chrono>
 #include <deque>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace tallwick::check {
 namespace {
@@ -63,6 +66,19 @@ class PendingUnits {
     std::deque<Unit> units_;
 };
 
+void RestoreStates(SQLite::Database& db, const std::vector<std::pair<double, int>>& changed) {
+    if (changed.empty()) return;
+    SQLite::Transaction transaction(db);
+    SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");
+    for (const auto& [code, state] : changed) {
+        setState.bind(1, state);
+        setState.bind(2, code);
+        setState.exec();
+        setState.reset();
+    }
+    transaction.commit();
+}
+
 RunControl Ask(const CheckProgress& progress, std::uint64_t done, std::uint64_t total) {
     if (!progress) return RunControl::Continue;
     RunControl answer = progress(done, total);
@@ -92,12 +108,15 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
 
     SQLite::Statement rows(db, std::string(kCheckSelectHead) + condition);
     const RecordColumns columns(rows);
+    const AnswerBounds limits(db, rows);
     const int stateColumn = rows.getColumnIndex("RecordState");
     const int nameColumn = rows.getColumnIndex("c902");
     SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");
     auto batch = std::make_unique<SQLite::Transaction>(db);
     std::uint64_t inBatch = 0;
     PendingUnits pending(report);
+    // Every state the run changed, with the one before: a failed run puts them back.
+    std::vector<std::pair<double, int>> changed;
 
     try {
         while (rows.executeStep()) {
@@ -107,6 +126,10 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                 std::vector<LogicError> errors;
                 clean = rules.CheckRecord(
                     values, [&](const LogicError& error) { errors.push_back(error); });
+                for (LogicError& error : limits.Check(rows)) {
+                    errors.push_back(std::move(error));
+                    clean = false;
+                }
                 if (!clean) {
                     pending.Add(values.c901, rows.getColumn(nameColumn).getString(),
                                 std::move(errors), notes(values));
@@ -115,12 +138,18 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                 report.BeginUnit(values.c901, rows.getColumn(nameColumn).getString());
                 clean = rules.CheckRecord(
                     values, [&](const LogicError& error) { report.WriteString(error); });
+                for (const LogicError& error : limits.Check(rows)) {
+                    report.WriteString(error);
+                    clean = false;
+                }
                 report.EndUnit();
             }
             if (!clean) ++result.unitsWithErrors;
 
             const int newState = clean ? 1 : 2;
-            if ((!clean || markClean) && rows.getColumn(stateColumn).getInt() != newState) {
+            const int oldState = rows.getColumn(stateColumn).getInt();
+            if ((!clean || markClean) && oldState != newState) {
+                changed.emplace_back(values.c901, oldState);
                 setState.bind(1, newState);
                 setState.bind(2, values.c901);
                 setState.exec();
@@ -141,10 +170,18 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                 return result;
             }
         }
+        batch->commit();
+        batch.reset();
+        pending.WriteAll(true);
+        result.errorItems = report.ErrorItemCount();
+        result.totalsWritten = report.Finish(result.unitsWithErrors);
     } catch (...) {
-        // The records checked before the failure keep their new states.
+        // A run that failed (its result file could not be written, the disk is full) has no
+        // result to show for its states: every record gets back the state it had.
+        batch.reset();
+        rows.reset();
         try {
-            batch->commit();
+            RestoreStates(db, changed);
         } catch (...) {
         }
         try {
@@ -154,10 +191,6 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
         }
         throw;
     }
-    batch->commit();
-    pending.WriteAll(true);
-    result.errorItems = report.ErrorItemCount();
-    result.totalsWritten = report.Finish(result.unitsWithErrors);
     return result;
 }
 

@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 std::vector<unsigned char> ReadWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
-        throw std::system_error(errno, std::generic_category(), "cannot open " + path.string());
+        throw fs::filesystem_error("cannot open", path,
+                                   std::error_code(errno, std::generic_category()));
     // One read of the whole size: packages run to tens of megabytes.
     const std::streamoff size = in.tellg();
     if (size >= 0 && in.seekg(0)) {
@@ -50,7 +51,9 @@ fs::path CreateUniqueFile(const fs::path& near) {
                                                  NameHint(near.filename().string()) + ".XXXXXX"))
                               .string();
     const int fd = mkstemp(pattern.data());
-    if (fd < 0) throw std::system_error(errno, std::generic_category(), "cannot create " + pattern);
+    if (fd < 0)
+        throw fs::filesystem_error("cannot create", fs::path(pattern),
+                                   std::error_code(errno, std::generic_category()));
     close(fd);
     return pattern;
 }
@@ -73,11 +76,15 @@ std::optional<pid_t> OwnerOf(const std::string& name) {
 
 void SyncToDisk(const fs::path& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw std::system_error(errno, std::generic_category(), path.string());
+    if (fd < 0)
+        throw fs::filesystem_error("cannot open", path,
+                                   std::error_code(errno, std::generic_category()));
     const int synced = fsync(fd);
     const int error = errno;
     close(fd);
-    if (synced != 0) throw std::system_error(error, std::generic_category(), path.string());
+    if (synced != 0)
+        throw fs::filesystem_error("cannot flush", path,
+                                   std::error_code(error, std::generic_category()));
 }
 
 fs::path SiblingTempPath(const fs::path& near) {
@@ -109,11 +116,16 @@ void RemoveStaleTempFiles(const fs::path& folder) {
 }
 
 void WriteWholeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {
+    errno = 0;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     out.flush();
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    if (!out) {
+        const int error = errno != 0 ? errno : EIO;
+        throw fs::filesystem_error("cannot write", path,
+                                   std::error_code(error, std::generic_category()));
+    }
 }
 
 void WriteFileAtomically(const fs::path& target, const std::vector<unsigned char>& bytes) {

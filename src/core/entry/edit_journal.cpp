@@ -68,12 +68,43 @@ std::string FormatEditJournal(const EditJournal& journal) {
         ",\"code\":" + JsonQuoted(journal.newRecord ? "" : CodeText(journal.code)) +
         ",\"name\":" + JsonQuoted(journal.name) + ",\"time\":" + JsonQuoted(journal.time) +
         ",\"page\":" + std::to_string(journal.page) + ",\"fields\":{";
-    const char* separator = "\n";
-    for (const auto& [field, value] : journal.fields) {
-        content += separator + JsonQuoted(field) + ":" + JsonQuoted(value);
-        separator = ",\n";
-    }
+    const auto members = [&content](const std::vector<std::pair<std::string, std::string>>& list) {
+        const char* separator = "\n";
+        for (const auto& [field, value] : list) {
+            content += separator + JsonQuoted(field) + ":" + JsonQuoted(value);
+            separator = ",\n";
+        }
+    };
+    members(journal.fields);
+    content += "},\"before\":{";
+    members(journal.before);
     return SealJournalContent(content + "}");
+}
+
+JournalRestore PlanJournalRestore(const EditJournal& journal,
+                                  const std::vector<std::pair<std::string, std::string>>& current,
+                                  bool wholeRecord) {
+    const auto find = [](const std::vector<std::pair<std::string, std::string>>& list,
+                         const std::string& field) -> const std::string* {
+        for (const auto& [name, value] : list)
+            if (name == field) return &value;
+        return nullptr;
+    };
+    JournalRestore plan;
+    if (wholeRecord || journal.before.empty()) {
+        plan.apply = journal.fields;
+        return plan;
+    }
+    for (const auto& [field, edited] : journal.fields) {
+        const std::string* before = find(journal.before, field);
+        if (before != nullptr && *before == edited) continue;
+        const std::string* now = find(current, field);
+        if (before != nullptr && now != nullptr && *before != *now)
+            plan.conflicts.push_back({field, *before, *now, edited});
+        else
+            plan.apply.emplace_back(field, edited);
+    }
+    return plan;
 }
 
 std::string SealJournalContent(const std::string& content) {
@@ -115,6 +146,13 @@ std::optional<EditJournal> ParseEditJournal(std::string_view text) {
         if (value.kind != JsonValue::Kind::String) return std::nullopt;
         journal.fields.emplace_back(field, value.text);
     }
+    if (const JsonValue* before = document->Member("before")) {
+        if (before->kind != JsonValue::Kind::Object) return std::nullopt;
+        for (const auto& [field, value] : before->members) {
+            if (value.kind != JsonValue::Kind::String) return std::nullopt;
+            journal.before.emplace_back(field, value.text);
+        }
+    }
     return journal;
 }
 
@@ -124,9 +162,17 @@ void WriteEditJournal(const fs::path& folder, const EditJournal& journal) {
 
 JournalReading ReadEditJournal(const fs::path& folder) {
     std::error_code error;
-    if (!fs::exists(JournalPath(folder), error)) return {};
-    std::ifstream in(JournalPath(folder), std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const fs::file_status status = fs::symlink_status(JournalPath(folder), error);
+    if (!fs::exists(status)) return {};
+    // A folder of that name, or a file that cannot be read, is no journal: damaged.
+    if (!fs::is_regular_file(status)) return {JournalStatus::kDamaged, {}};
+    std::string text;
+    try {
+        std::ifstream in(JournalPath(folder), std::ios::binary);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return {JournalStatus::kDamaged, {}};
+    }
     auto journal = ParseEditJournal(text);
     if (!journal) return {JournalStatus::kDamaged, {}};
     return {JournalStatus::kFound, std::move(*journal)};
@@ -138,9 +184,18 @@ void RemoveEditJournal(const fs::path& folder) {
 }
 
 void SetDamagedJournalAside(const fs::path& folder) {
+    // Whatever stands there (a file, or a folder of that name): it must not be met again, and
+    // the earlier damaged journal it replaces is only ever a file this program put aside.
+    const fs::path aside = folder / kDamagedJournalName;
     std::error_code error;
-    fs::rename(JournalPath(folder), folder / kDamagedJournalName, error);
-    if (error) fs::remove(JournalPath(folder), error);
+    if (fs::is_directory(fs::symlink_status(JournalPath(folder), error)) &&
+        fs::is_regular_file(fs::symlink_status(aside, error)))
+        fs::remove(aside, error);
+    fs::rename(JournalPath(folder), aside, error);
+    if (!error) return;
+    for (int counter = 2; counter < 100 && error; ++counter)
+        fs::rename(JournalPath(folder),
+                   folder / ("entry-journal.damaged-" + std::to_string(counter) + ".json"), error);
 }
 
 }  // namespace tallwick::entry

@@ -30,9 +30,32 @@ struct EditJournal {
     int page = 0;           // the page shown
     // Every control's field (lower case) with its value as shown, separators left out.
     std::vector<std::pair<std::string, std::string>> fields;
+    // The fields' values before the edits, as the record was loaded or last written; an older
+    // journal has none.
+    std::vector<std::pair<std::string, std::string>> before;
 
     bool operator==(const EditJournal&) const = default;
 };
+
+// What a journal brings back onto the record as it is loaded now.
+struct JournalConflict {
+    std::string field;
+    std::string before;  // when the edit was made
+    std::string now;     // as the record holds it now
+    std::string edited;  // the unsaved edit, not applied
+};
+struct JournalRestore {
+    std::vector<std::pair<std::string, std::string>> apply;
+    std::vector<JournalConflict> conflicts;
+};
+
+// The journal's edits to apply over `current`, the record's fields as the window shows them now:
+// only the fields the user changed, and of those a field whose value changed since the edit (an
+// import or a restore in between) keeps that change and is named as a conflict instead. A
+// `wholeRecord` (the record is new, or was deleted since) takes every field of the journal.
+JournalRestore PlanJournalRestore(const EditJournal& journal,
+                                  const std::vector<std::pair<std::string, std::string>>& current,
+                                  bool wholeRecord);
 
 std::string FormatEditJournal(const EditJournal& journal);
 // The file's form of `content`, a JSON object without its closing brace: the digest of exactly

@@ -1,5 +1,6 @@
 #include "exchange/import_checks.h"
 
+#include "common/failure_text.h"
 #include "exchange/attached_file.h"
 #include "exchange/conflict_report.h"
 #include "exchange/exchange_error.h"
@@ -108,6 +109,13 @@ std::optional<std::string> FirstBadRecord(SQLite::Database& working, const std::
     return std::nullopt;
 }
 
+// Only a file whose table does not fit the staging table is of another layout; the engine's own
+// failures (a full disk) concern the working database the staging tables are written into.
+static std::string StagingFailure(SQLite::Database& working, const SQLite::Exception& error) {
+    return error.getErrorCode() == -1 ? messages::kImportFileLayout
+                                      : ImportFailure(FailureText(error, working.getFilename()));
+}
+
 ImportResult AnalyseConflicts(SQLite::Database& working, const std::string& source,
                               const fs::path& temporaryFolder, const std::string& cause) {
     ImportResult result;
@@ -123,21 +131,20 @@ ImportResult AnalyseConflicts(SQLite::Database& working, const std::string& sour
         CopyRows(working, {source, "dt_data"}, {"main", "dt_data_dt_data"});
         working.exec("DELETE FROM dt_data_dt_data WHERE c901 NOT IN (SELECT c901 FROM dt_data)");
     } catch (const SQLite::Exception& error) {
-        // Only a file whose table does not fit the staging table is of another layout; the
-        // engine's own failures (a full disk) have causes of their own.
-        result.message = error.getErrorCode() == -1 ? messages::kImportFileLayout
-                                                    : ImportFailure(EngineErrorText(error));
+        result.message = StagingFailure(working, error);
         return result;
     }
-    result.message = messages::kImportDuplicates;
     try {
         working.exec("DELETE FROM dt_data_dt_data1");
         CopyRows(working, {source, "dt_data1"}, {"main", "dt_data_dt_data1"});
         working.exec("DELETE FROM dt_data_dt_data1 WHERE c901 NOT IN (SELECT c901 FROM dt_data1)");
         transaction->commit();
-    } catch (const SQLite::Exception&) {
+    } catch (const SQLite::Exception& error) {
+        // A full disk is no sign of duplicates.
+        result.message = StagingFailure(working, error);
         return result;
     }
+    result.message = messages::kImportDuplicates;
     const auto collisions = StagedCollisions(working);
     if (collisions.empty() &&
         working.execAndGet("SELECT count(*) FROM dt_data_dt_data1").getInt64() == 0) {

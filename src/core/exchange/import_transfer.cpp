@@ -1,5 +1,6 @@
 // The transfer of an import, with or without decisions about colliding codes: safety copy,
 // one transaction over both record tables, the judgement of a failure, and the history row.
+#include "common/failure_text.h"
 #include "common/user_error.h"
 #include "exchange/attached_file.h"
 #include "exchange/conflict_resolution.h"
@@ -139,7 +140,10 @@ ImportResult Transfer(SQLite::Database& working, const PreparedImport& prepared,
         AppendHistory(working, history);
         transaction.commit();
     } catch (const SQLite::Exception& error) {
-        return JudgeFailure(working, source, temporaryFolder, EngineErrorText(error));
+        // Writing is what failed, so the working database is named; whether it is damaged is
+        // not for this failure to say (the file read may be).
+        return JudgeFailure(working, source, temporaryFolder,
+                            FailureText(error, working.getFilename()));
     }
     result.imported = true;
     result.records = result.added + result.replaced + result.kept;
@@ -172,8 +176,14 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
     if (!decisions && !colliding.empty()) {
         // The transfer would fail on the first colliding code: judge the file as it would be
         // judged then, without a safety copy for a change that cannot happen.
-        result = JudgeFailure(working, source.Schema(), temporaryFolder,
-                              "UNIQUE constraint failed: dt_data.c901");
+        try {
+            result = JudgeFailure(working, source.Schema(), temporaryFolder,
+                                  "UNIQUE constraint failed: dt_data.c901");
+        } catch (const std::exception& error) {
+            // The conflict report could not be written: the import is on record all the same.
+            AppendFailureHistory(working, history, error.what());
+            throw;
+        }
     } else {
         std::vector<double> replaced;
         std::vector<double> kept;

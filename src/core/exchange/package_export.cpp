@@ -10,6 +10,7 @@
 #include "exchange/file_names.h"
 #include "exchange/package_header.h"
 #include "store/engine_error.h"
+#include "store/field_limits.h"
 #include "store/password.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -62,6 +63,21 @@ std::uint64_t FillPackage(SQLite::Database& working, const fs::path& package,
 void CheckExportGate(SQLite::Database& db) {
     if (db.execAndGet("select count(*) as cnt from dt_data where RecordState<>1").getInt64() > 0)
         throw UserError(messages::kExportBlocked);
+}
+
+void CheckExportedLimits(SQLite::Database& working) {
+    constexpr std::size_t kNamed = 5;
+    std::string named;
+    for (const char* table : {"dt_data", "dt_data1"}) {
+        const auto breaches =
+            FindBreaches(working, "main", table, ReadFieldLimits(working, table), kNamed,
+                         std::string(table) == "dt_data" ? "RecordState = 1" : kCleanCodes);
+        for (const LimitBreach& breach : breaches)
+            named += (named.empty() ? "" : "；") + breach.Describe();
+    }
+    if (!named.empty())
+        throw UserError("下列数据不符合调查表规定的类型或范围，接收方无法导入，没有导出：" + named +
+                        "。请改正这些记录后再上报。");
 }
 
 std::optional<std::string> ProviderNameProblem(const std::string& name) {

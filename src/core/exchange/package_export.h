@@ -15,6 +15,11 @@ namespace tallwick::exchange {
 // logic errors: only clean records leave the system.
 void CheckExportGate(SQLite::Database& db);
 
+// Throws UserError naming the first rows to be exported that break the survey's types and limits
+// (an older working database keeps those its upgrade reported): every receiver would refuse a
+// package with them. Checked by the front ends beside the gate.
+void CheckExportedLimits(SQLite::Database& working);
+
 // Why a provider name cannot be taken ("必须修改默认的名称！", or too long), or nothing. The name
 // is otherwise taken as entered: not trimmed, and an empty one is accepted.
 std::optional<std::string> ProviderNameProblem(const std::string& name);

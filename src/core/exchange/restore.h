@@ -31,6 +31,7 @@ std::string RestoreQuestion(const BackupInspection& backup);
 struct RestoreResult {
     std::string message;
     std::filesystem::path safetyCopy;          // the working database as it was before
+    std::filesystem::path damagedAside;        // where a damaged working database was put
     std::vector<std::string> upgradeFindings;  // what an older backup's upgrade found
 };
 
@@ -42,5 +43,22 @@ struct RestoreResult {
 // the connection opened again. Until the rename the working database is untouched: a failure throws
 // UserError and is entered into its history.
 RestoreResult RestoreBackup(DatabaseConnection& connection, const std::filesystem::path& file);
+
+// Whether the working database is missing or no sound survey database, so that it cannot be
+// opened and a restore is the way back. A failure that says nothing about the file (a lock) throws.
+bool IsDamagedOrMissing(const std::filesystem::path& working);
+
+// InspectBackup for a working database that is damaged or missing: the backup is held to the
+// layout of the database `layout` (the delivered one), or to its own when that is the damaged file.
+BackupInspection InspectBackupForDamaged(const std::filesystem::path& working,
+                                         const std::filesystem::path& file,
+                                         const std::filesystem::path& layout);
+
+// Restores a backup over a damaged or missing working database, which no connection holds. The
+// damaged file is kept beside it as "<name>.damaged-<time>" instead of a safety copy; its logs
+// cannot be read and stay with it. Until the renames nothing changes; a failure throws UserError.
+RestoreResult RestoreOverDamaged(const std::filesystem::path& working,
+                                 const std::filesystem::path& file,
+                                 const std::filesystem::path& layout);
 
 }  // namespace tallwick::exchange

@@ -53,18 +53,20 @@ void AppendFieldChanges(SQLite::Database& db, std::string_view operation, double
 }
 
 void AppendWholeRecordRows(SQLite::Database& db, std::string_view operation,
-                           const std::string& codeSelect, const std::vector<double>& parameters) {
+                           const std::string& codeSelect, const std::vector<double>& parameters,
+                           const std::optional<std::string>& note) {
     RequireTransaction(db);
     // The caller's select comes first in the text, so its ?1 … ?n keep their numbers and the
     // named parameters follow them.
     SQLite::Statement insert(db, "WITH picked(code) AS (" + codeSelect +
                                      ") INSERT INTO dt_history (ChangeTime, Operation, c901, "
-                                     "Processor) SELECT :time, :operation, picked.code, :stamp "
-                                     "FROM picked");
+                                     "NewValue, Processor) SELECT :time, :operation, "
+                                     "picked.code, :note, :stamp FROM picked");
     for (std::size_t i = 0; i < parameters.size(); ++i)
         insert.bind(static_cast<int>(i + 1), parameters[i]);
     insert.bind(":time", HistoryTime());
     insert.bind(":operation", std::string(operation));
+    if (note) insert.bind(":note", *note);
     BindStamp(insert, ":stamp");
     insert.exec();
 }

@@ -5,6 +5,7 @@
 
 #include <SQLiteCpp/Database.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,9 +28,11 @@ void AppendFieldChanges(SQLite::Database& db, std::string_view operation, double
 // statements. The select may use the parameters ?1 … ?n, bound in order from `parameters`.
 // This is the hook of every operation on whole records (导入, 导入替换, 删除, 恢复): call it
 // within the operation's transaction while the selected records can still be selected.
+// A `note` goes into the rows' NewValue, for what the operation did to those records.
 void AppendWholeRecordRows(SQLite::Database& db, std::string_view operation,
                            const std::string& codeSelect,
-                           const std::vector<double>& parameters = {});
+                           const std::vector<double>& parameters = {},
+                           const std::optional<std::string>& note = std::nullopt);
 
 // The same for a list of codes, one prepared statement for all of them.
 void AppendWholeRecordRows(SQLite::Database& db, std::string_view operation,

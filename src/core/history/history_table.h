@@ -18,6 +18,8 @@ inline constexpr const char* kImport = "导入";
 inline constexpr const char* kImportReplace = "导入替换";
 inline constexpr const char* kDelete = "删除";
 inline constexpr const char* kRestore = "恢复";
+// The new value of the 恢复 row of a record the restored backup does not hold.
+inline constexpr const char* kRemovedByRestore = "备份中没有该记录，恢复后已删除";
 
 // Creates the table and its index where they are missing: the delivered database is built with
 // them and an older working database gets them on its upgrade.

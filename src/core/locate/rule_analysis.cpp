@@ -145,6 +145,9 @@ std::vector<LevelClassAnalysis> AnalyseRules(const LocateCatalogue& catalogue,
         analysis.consistent = together == Answer::Yes;
         if (together == Answer::No) analysis.conflicting = IrreducibleConflict(fields, rules);
 
+        // A rule implied by the others may go, and once it has gone it implies nothing more:
+        // of two rules that say the same, one is named, not both.
+        std::vector<bool> gone(rules.size(), false);
         for (std::size_t r = 0; r < rules.size(); ++r) {
             if (DecidedByFixed(rules[r].holds, fields) == std::optional<bool>(true)) {
                 analysis.levelDecided.push_back(rules[r].number);
@@ -162,10 +165,13 @@ std::vector<LevelClassAnalysis> AnalyseRules(const LocateCatalogue& catalogue,
             }
             std::vector<const Formula*> othersAndFailure{&fails};
             for (const std::size_t other : Neighbourhood(r, named, fields)) {
-                othersAndFailure.push_back(&rules[other].holds);
+                if (!gone[other]) othersAndFailure.push_back(&rules[other].holds);
             }
             const Answer escapes = Satisfiable(fields, othersAndFailure);
-            if (escapes == Answer::No) analysis.implied.push_back(rules[r].number);
+            if (escapes == Answer::No) {
+                analysis.implied.push_back(rules[r].number);
+                gone[r] = true;
+            }
             if (escapes == Answer::Unknown) analysis.undecided.push_back(rules[r].number);
         }
         analyses.push_back(std::move(analysis));

@@ -17,7 +17,7 @@ struct LevelClassAnalysis {
     std::vector<int> conflicting;   // when not: rules that cannot hold together, none spare
     std::vector<int> levelDecided;  // rules that the level alone makes hold (their answers unasked)
     std::vector<int> neverFail;     // other rules that hold for any answers within the limits
-    std::vector<int> implied;       // rules that hold whenever the other rules do
+    std::vector<int> implied;       // rules that may go: the rules kept imply them
     std::vector<int> undecided;     // the solver gave no answer for these
 };
 

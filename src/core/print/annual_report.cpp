@@ -8,6 +8,7 @@
 
 #include <SQLiteCpp/Statement.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -48,6 +49,23 @@ std::vector<int> SheetNumbers(SQLite::Database& db) {
     return numbers;
 }
 
+// A workbook cell holds at most 32767 characters; a longer text would make a file the viewer
+// refuses or cuts, so the record is not printed until it is corrected.
+const std::string& FitsACell(const std::string& text, const std::string& field) {
+    constexpr std::size_t kMaxCellText = 32767;
+    if (text.size() <= kMaxCellText) return text;
+    const auto characters =
+        static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }));
+    if (characters > kMaxCellText)
+        throw UserError(
+            "有文本超过了工作簿单元格所能容纳的32767个字符，不能打印。请先修正这个数据，"
+            "字段：" +
+            field);
+    return text;
+}
+
 void FillSheet(SQLite::Database& db, sheet::Worksheet target, int number, const RowValues* row) {
     SQLite::Statement fields(db, "select * from dt_fieldlist where printPageID=?");
     fields.bind(1, number);
@@ -65,7 +83,7 @@ void FillSheet(SQLite::Database& db, sheet::Worksheet target, int number, const 
         if (const auto* value = std::get_if<double>(&found->second))
             target.WriteNumber(cell->row, cell->column, *value);
         else if (const auto* text = std::get_if<std::string>(&found->second))
-            target.WriteText(cell->row, cell->column, *text);
+            target.WriteText(cell->row, cell->column, FitsACell(*text, name));
         else
             target.WriteText(cell->row, cell->column, "");
     }

@@ -79,7 +79,8 @@ std::filesystem::path Export(SQLite::Database& db, const std::string& sql, const
 
     const std::filesystem::path target = WithExtension(chosenName, ".mdb");
     const bool fresh = !std::filesystem::exists(target);
-    const std::filesystem::path file = fresh ? SiblingTempPath(target) : target;
+    // Private from its first byte: SQLite takes the empty file as an empty database.
+    const std::filesystem::path file = fresh ? CreatePrivateTempFile(target) : target;
     struct RemoveUnfinished {
         std::filesystem::path path;
         ~RemoveUnfinished() {

@@ -598,8 +598,9 @@ std::filesystem::path WriteWorkbook(SQLite::Database& db, const std::string& sql
         plan.push_back(std::move(column));
     }
 
-    WorkbookFile file(SiblingTempPath(target));
-    RecordRows rows(SiblingTempPath(target), plan.size());
+    // Made private before the first byte of a record is written; the writers open them as they are.
+    WorkbookFile file(CreatePrivateTempFile(target));
+    RecordRows rows(CreatePrivateTempFile(target), plan.size());
     const std::string sheetName = SheetName(paired ? request.title + "1" : request.title);
     lxw_worksheet* sheet = workbook_add_worksheet(file.Book(), sheetName.c_str());
     if (!sheet) throw std::runtime_error("cannot add the worksheet " + sheetName);

@@ -6,12 +6,12 @@
 
 namespace tallwick {
 
-// A failure of the database engine as the user reads it: what happened and what to do, in the
-// system's language, followed by the engine's own words for support. Failures without a known
-// cause keep the engine's text alone.
+// A failure of the database engine as the user reads it (see FailureText), where the file it
+// concerns is not known here.
 std::string EngineErrorText(const SQLite::Exception& error);
 
-// The text of any failure for the user: the engine's as above, any other's as it stands.
+// The text of any failure for the user: the engine's and the file system's as above, any other's
+// as it stands.
 std::string ErrorText(const std::exception& error);
 
 }  // namespace tallwick

@@ -192,7 +192,8 @@ std::string CodeTextSql(const std::string& v) {
 
 std::vector<LimitBreach> FindBreaches(SQLite::Database& db, const std::string& schema,
                                       const std::string& table,
-                                      const std::vector<FieldLimit>& limits, std::size_t atMost) {
+                                      const std::vector<FieldLimit>& limits, std::size_t atMost,
+                                      const std::string& condition) {
     std::vector<LimitBreach> breaches;
     if (limits.empty() || atMost == 0) return breaches;
     std::string which = "CASE";
@@ -201,10 +202,10 @@ std::vector<LimitBreach> FindBreaches(SQLite::Database& db, const std::string& s
                  " THEN " + std::to_string(i);
     }
     which += " END";
-    SQLite::Statement query(db, "SELECT " + CodeTextSql("c901") + ", " + which + " FROM " +
-                                    QuoteIdentifier(schema) + "." + QuoteIdentifier(table) +
-                                    " WHERE NOT (" + AllWithinSql(limits, "", "") +
-                                    ") ORDER BY rowid LIMIT ?");
+    SQLite::Statement query(
+        db, "SELECT " + CodeTextSql("c901") + ", " + which + " FROM " + QuoteIdentifier(schema) +
+                "." + QuoteIdentifier(table) + " WHERE NOT (" + AllWithinSql(limits, "", "") + ")" +
+                (condition.empty() ? "" : " AND (" + condition + ")") + " ORDER BY rowid LIMIT ?");
     query.bind(1, static_cast<std::int64_t>(atMost));
     while (query.executeStep()) {
         breaches.push_back({query.getColumn(0).getString(),

@@ -47,10 +47,12 @@ struct LimitBreach {
 };
 
 // The rows of schema.table that break the limits of `limits`, in the table's row order, at most
-// `atMost` of them. Code tables are looked up in the main database.
+// `atMost` of them; only the rows `condition` (an SQL condition) selects when it is given. Code
+// tables are looked up in the main database.
 std::vector<LimitBreach> FindBreaches(SQLite::Database& db, const std::string& schema,
                                       const std::string& table,
-                                      const std::vector<FieldLimit>& limits, std::size_t atMost);
+                                      const std::vector<FieldLimit>& limits, std::size_t atMost,
+                                      const std::string& condition = {});
 
 // How many rows of schema.table break the limits.
 std::int64_t CountBreaches(SQLite::Database& db, const std::string& schema,

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <mutex>
 #include <regex>
 #include <system_error>
@@ -30,8 +32,14 @@ std::string Format(const std::tm& time, const char* format) {
     return std::string(text, length);
 }
 
-std::string Megabytes(std::uintmax_t bytes) {
+// What is needed is rounded up and what is free down, so that a shortfall never reads as
+// "需要约1 MB，只有1 MB可用".
+std::string MegabytesUp(std::uintmax_t bytes) {
     return std::to_string((bytes + (1 << 20) - 1) >> 20);
+}
+
+std::string MegabytesDown(std::uintmax_t bytes) {
+    return std::to_string(bytes >> 20);
 }
 
 std::string CouldNotCopy(const fs::path& folder, const std::string& reason) {
@@ -55,8 +63,21 @@ void CopyPages(SQLite::Database& working, const fs::path& target) {
         SQLite::Backup backup(copy, working);
         if (backup.executeStep(-1) != SQLITE_DONE)
             throw SQLite::Exception("the backup did not finish");
+        copy.exec("PRAGMA application_id = " + std::to_string(kSafetyCopyMark));
     }
     SyncToDisk(target);
+}
+
+// Whether the program wrote the file as a safety copy: its mark in the database header.
+bool IsMarkedCopy(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[72] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return false;
+    if (std::memcmp(header, "SQLite format 3", 16) != 0) return false;
+    const std::uint32_t mark = (std::uint32_t{header[68]} << 24) |
+                               (std::uint32_t{header[69]} << 16) |
+                               (std::uint32_t{header[70]} << 8) | std::uint32_t{header[71]};
+    return mark == kSafetyCopyMark;
 }
 
 fs::path FreeName(const fs::path& folder, const std::tm& time, const std::string& operation) {
@@ -70,9 +91,9 @@ fs::path FreeName(const fs::path& folder, const std::tm& time, const std::string
     return name;
 }
 
-// Names give the minute, and seconds only when the minute's name was taken: within a minute the
-// time each copy was written decides, then what the names say.
-using Order = std::tuple<std::time_t, fs::file_time_type, int, int>;
+// The time each copy was written decides, not what its name says (a clock set back, a change of
+// time zone); the names only break ties.
+using Order = std::tuple<fs::file_time_type, std::time_t, int, int>;
 
 struct Found {
     fs::path path;
@@ -86,16 +107,17 @@ Order OrderOf(const fs::path& path, const SafetyCopyName& name) {
     minute.tm_isdst = -1;
     std::error_code error;
     const auto written = fs::last_write_time(path, error);
-    return {std::mktime(&minute), error ? fs::file_time_type::min() : written,
+    return {error ? fs::file_time_type::min() : written, std::mktime(&minute),
             name.hasSeconds ? name.time.tm_sec : -1, name.counter};
 }
 
-// Newest first.
-std::vector<Found> FindCopies(const fs::path& folder) {
+// Newest first. A folder that is not there holds no copies; one that cannot be read sets `error`.
+std::vector<Found> FindCopies(const fs::path& folder, std::error_code& error) {
     std::vector<Found> found;
-    std::error_code error;
+    if (!fs::exists(fs::symlink_status(folder))) return found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (!it->is_regular_file(error)) continue;
+        std::error_code vanished;
+        if (!it->is_regular_file(vanished)) continue;
         if (auto name = ParseSafetyCopyName(it->path().filename().string())) {
             const Order order = OrderOf(it->path(), *name);
             found.push_back({it->path(), std::move(*name), order});
@@ -108,9 +130,15 @@ std::vector<Found> FindCopies(const fs::path& folder) {
     return found;
 }
 
-void RemoveOldCopies(const fs::path& folder, int kept) {
-    const auto copies = FindCopies(folder);
-    for (std::size_t i = static_cast<std::size_t>(std::max(kept, 1)); i < copies.size(); ++i) {
+// Only copies the program wrote count and go, never a file of the user's named like one, and never
+// the copy just made, whatever the clock says of the others.
+void RemoveOldCopies(const fs::path& folder, int kept, const fs::path& newest) {
+    std::error_code unreadable;
+    auto copies = FindCopies(folder, unreadable);
+    std::erase_if(copies, [&](const Found& found) {
+        return found.path == newest || !IsMarkedCopy(found.path);
+    });
+    for (std::size_t i = static_cast<std::size_t>(std::max(kept, 1)) - 1; i < copies.size(); ++i) {
         std::error_code ignored;
         fs::remove(copies[i].path, ignored);
     }
@@ -170,14 +198,16 @@ fs::path MakeSafetyCopy(SQLite::Database& working, const std::string& operation)
             policy.freeSpace ? policy.freeSpace(folder) : fs::space(folder).available;
         if (available < needed) {
             throw UserError("磁盘空间不足：在“" + folder.string() +
-                            "”中保存操作前的安全备份需要约" + Megabytes(needed) + " MB，只有" +
-                            Megabytes(available) +
+                            "”中保存操作前的安全备份需要约" + MegabytesUp(needed) + " MB，只有" +
+                            MegabytesDown(available) +
                             " MB可用。操作没有进行，数据没有任何改变，请先腾出磁盘空间。");
         }
         target = FreeName(folder, policy.clock ? policy.clock() : CurrentLocalTime(), operation);
         temp = CreatePrivateTempFile(target);
         CopyPages(working, temp);
         fs::rename(temp, target);
+        // Without this a power cut may leave the copy under its temporary name, to be swept.
+        SyncToDisk(folder);
     } catch (const UserError&) {
         throw;
     } catch (const std::exception& error) {
@@ -185,7 +215,7 @@ fs::path MakeSafetyCopy(SQLite::Database& working, const std::string& operation)
         if (!temp.empty()) fs::remove(temp, ignored);
         throw UserError(CouldNotCopy(folder, ErrorText(error)));
     }
-    RemoveOldCopies(folder, policy.kept);
+    RemoveOldCopies(folder, policy.kept, target);
     return target;
 }
 
@@ -212,7 +242,13 @@ std::optional<SafetyCopyName> ParseSafetyCopyName(const std::string& fileName) {
 
 std::vector<SafetyCopy> ListSafetyCopies(const fs::path& dataFolder, bool countRecords) {
     std::vector<SafetyCopy> copies;
-    for (const Found& found : FindCopies(SafetyCopyFolder(dataFolder))) {
+    const fs::path folder = SafetyCopyFolder(dataFolder);
+    std::error_code error;
+    const std::vector<Found> all = FindCopies(folder, error);
+    if (error)
+        throw UserError("无法读取安全备份所在的文件夹“" + folder.string() + "”（" +
+                        error.message() + "），请检查它是否是一个可以读取的文件夹。");
+    for (const Found& found : all) {
         SafetyCopy copy;
         copy.path = found.path;
         copy.time =

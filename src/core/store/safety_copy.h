@@ -17,6 +17,9 @@ namespace tallwick {
 inline constexpr const char* kSafetyCopyFolderName = "backups";
 inline constexpr int kDefaultSafetyCopiesKept = 20;
 
+// The application id in the header of every copy the program writes; rotation removes no other.
+inline constexpr std::uint32_t kSafetyCopyMark = 0x54574C42;
+
 // The setting of how many copies stay: this value under the options key
 // "\SOFTWARE\Marrowind\Tallwick\Options\EnvSetting" of the settings file.
 inline constexpr const char* kSafetyCopyCountSetting = "SafetyCopyCount";
@@ -60,7 +63,8 @@ std::filesystem::path SafetyCopyFolder(const std::filesystem::path& dataFolder);
 
 // Copies the working database, consistently while its connection stays open, into the backups
 // folder beside it as "<yyyy-mm-dd>_<hhmm>_<operation>.mdb" (seconds, then a counter, added when
-// the name is taken), then removes all but the newest copies the policy keeps. Must be called
+// the name is taken), then removes all but the newest copies the policy keeps, by when they were
+// written and only those carrying kSafetyCopyMark. Must be called
 // outside a transaction. When the disk lacks room or the copy cannot be written it throws
 // UserError saying so, and the caller's operation must not start: nothing has changed yet.
 std::filesystem::path MakeSafetyCopy(SQLite::Database& working, const std::string& operation);

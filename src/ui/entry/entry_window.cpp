@@ -334,6 +334,7 @@ void EntryWindow::LoadRecord() {
     UpdatePosition();
     add_->setVisible(adding_);
     save_->setVisible(!adding_);
+    baseline_ = FieldTexts();
     loaded_ = true;
 }
 

@@ -15,6 +15,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -122,7 +125,9 @@ class EntryWindow : public QDialog, public check::ValueSource {
     void ReturnToForm();
     void FillForNewRecord();
     void FillFromRecord(const entry::StoredRecord& record);
-    void RestoreFields(const entry::EditJournal& journal);
+    void RestoreFields(const entry::EditJournal& journal, bool wholeRecord);
+    // Every control's field with its text as shown, separators left out.
+    std::vector<std::pair<std::string, std::string>> FieldTexts() const;
     void SetLimitsByCatalogue(const entry::CatalogueRow& row, QWidget* control, bool newRecord);
     bool Write(int recordState);
     void UpdatePosition();
@@ -178,6 +183,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     bool writtenSinceOpened_ = false;
     bool loaded_ = false;
     double loadedCode_ = 0;
+    // The fields as loaded or last written: the journal keeps what the user changed from them.
+    std::vector<std::pair<std::string, std::string>> baseline_;
     double printCode_ = 0;
     int currentPage_ = 0;
     bool programPageSwitch_ = false;

@@ -119,6 +119,7 @@ bool EntryWindow::Write(int recordState) {
         loadedCode_ = history::WriteRecordWithHistory(
             Db(), *catalogue_, values, write,
             recordState == 0 ? history::kEntryHold : history::kEntrySave);
+        baseline_ = FieldTexts();
         journal_->Clear();
         return true;
     } catch (const std::exception& e) {

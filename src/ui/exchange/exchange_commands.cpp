@@ -68,6 +68,7 @@ class ShownWhileRunning {
 void ExportOfflinePackage(const ExchangeContext& context) {
     Guarded(context.parent, [&] {
         exchange::CheckExportGate(*context.db);
+        exchange::CheckExportedLimits(*context.db);
         QString provider = context.databaseLabel;
         for (;;) {
             bool accepted = false;

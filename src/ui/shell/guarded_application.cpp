@@ -9,7 +9,7 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowMessage(UncaughtErrorText(error), activeWindow());
+        ShowMessage(UncaughtErrorText(error, workingDatabase_), activeWindow());
     } catch (...) {
         ShowMessage(QStringLiteral("运行中发生错误：未知错误"), activeWindow());
     }

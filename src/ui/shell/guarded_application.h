@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <filesystem>
+
 namespace tallwick::ui {
 
 // The application's general error display: an error that escapes the handler of any event (a
@@ -11,6 +13,12 @@ class GuardedApplication : public QApplication {
   public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override;
+
+    // The database an engine failure is about unless it says otherwise.
+    void SetWorkingDatabase(std::filesystem::path path) { workingDatabase_ = std::move(path); }
+
+  private:
+    std::filesystem::path workingDatabase_;
 };
 
 }  // namespace tallwick::ui

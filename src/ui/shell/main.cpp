@@ -4,13 +4,16 @@
 #include "shell/main_window.h"
 #include "shell/qt_translations.h"
 #include "shell/wheel_to_keys.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 #include "widgets/program_icon.h"
 
 #include "check/check_report.h"
 #include "common/file_io.h"
+#include "store/connection.h"
 #include "store/data_folder_lock.h"
 #include "store/program_folder.h"
+#include "store/safety_copy.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -61,10 +64,12 @@ int main(int argc, char** argv) {
     tallwick::ui::Registry registry;
     try {
         const auto folder = tallwick::ResolveProgramFolder(requested);
+        app.SetWorkingDatabase(folder / tallwick::kDatabaseFileName);
         // The window may change the working database at any moment and keeps it open, so it
         // holds the data folder for as long as it runs.
         const auto lock = tallwick::DataFolderLock::Acquire(folder);
         tallwick::RemoveStaleTempFiles(folder);
+        tallwick::RemoveStaleTempFiles(tallwick::SafetyCopyFolder(folder));
         tallwick::RemoveStaleTempFiles(tallwick::check::TemporaryFolder());
         auto startup = tallwick::ui::RunStartup(
             registry, folder, [](const QString& text) { tallwick::ui::ShowMessage(text); });
@@ -79,7 +84,7 @@ int main(int argc, char** argv) {
         return QApplication::exec();
     } catch (const std::exception& error) {
         // A UserError, or a file error while the user's data folder was being seeded.
-        tallwick::ui::ShowMessage(QString::fromStdString(error.what()));
+        tallwick::ui::ShowMessage(tallwick::ui::UncaughtErrorText(error));
         return 1;
     }
 }

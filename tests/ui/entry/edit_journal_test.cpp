@@ -201,6 +201,32 @@ class EditJournalTest : public QObject {
         QCOMPARE(journal.code, 100000000007.0);
     }
 
+    // Between the crash and the restart the record changed (an import, a restore): a field the
+    // user did not touch keeps that change, and an edited field that changed too keeps it and is
+    // named, with the edit that was not applied.
+    void aRecordChangedSinceKeepsItsChangesAndSaysSo() {
+        Open(false);
+        const QString name = Shown("c905");
+        tallwick::test::Edit(*window, "z001")->setText(QStringLiteral("123"));
+        tallwick::test::Edit(*window, "z002")->setText(QStringLiteral("45"));
+        window->Journal().FieldLeft();
+        window.reset();
+        Db().exec("UPDATE dt_data SET c905 = '王五', z001 = 77");
+
+        const entry::JournalReading reading = entry::ReadEditJournal(Folder());
+        QCOMPARE(reading.status, entry::JournalStatus::kFound);
+        MakeWindow();
+        window->BeginRestoring(*view, reading.journal);
+        QVERIFY(name != QStringLiteral("王五"));
+        QCOMPARE(Shown("c905"), QStringLiteral("王五"));
+        QCOMPARE(Shown("z001"), QStringLiteral("77"));
+        QCOMPARE(Shown("z002"), QStringLiteral("45"));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(
+                     QStringLiteral("z001：修改前为“5”，现在为“77”，未保存的修改为“123”")),
+                 qPrintable(messages[0]));
+    }
+
     void theNextStartOffersTheEditsOrDiscardsThem() {
         Open(false);
         tallwick::test::Edit(*window, "c906")->setText(QStringLiteral("01087654321"));

@@ -9,9 +9,18 @@
 #include "widgets/code_popup.h"
 #include "widgets/message_box.h"
 
+#include <SQLiteCpp/Exception.h>
+#include <sqlite3.h>
+
+#include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
 
 using namespace tallwick::ui;
 
@@ -50,6 +59,43 @@ class GuardedApplicationTest : public QObject {
         QVERIFY(window.Button(QStringLiteral("tbHold"))->isEnabled());
         window.EndSession();
         Prompts() = {};
+    }
+
+    // The system's English never reaches the user alone: the file and the remedy in Chinese.
+    void aFailureOfTheSystemIsSaidInChineseWithTheFileAndTheRemedy() {
+        tallwick::test::TempFolder folder;
+        const std::filesystem::path working = folder.Path() / "2018NB_qd_201809251730.mdb";
+        static_cast<GuardedApplication*>(QApplication::instance())->SetWorkingDatabase(working);
+        QStringList messages;
+        Prompts().message = [&messages](const QString& text) { messages << text; };
+        const auto shown = [&](std::function<void()> failing) -> QString {
+            messages.clear();
+            QObject target;
+            QTimer::singleShot(0, &target, failing);
+            for (int wait = 0; wait < 100 && messages.isEmpty(); ++wait) QTest::qWait(10);
+            return messages.join(QStringLiteral("\n"));
+        };
+        const QString folderText = QString::fromStdString(folder.Path().string());
+        QCOMPARE(shown([&] {
+                     throw std::filesystem::filesystem_error(
+                         "cannot create", folder.Path() / "年报.xlsx",
+                         std::error_code(EPERM, std::generic_category()));
+                 }),
+                 QStringLiteral("运行中发生错误：无法写入文件夹 ") + folderText +
+                     QStringLiteral("，请检查权限或选择其他位置。（Operation not permitted）"));
+        QCOMPARE(shown([] { throw SQLite::Exception("database is locked", SQLITE_BUSY); }),
+                 QStringLiteral("运行中发生错误：无法使用数据库文件 ") +
+                     QString::fromStdString(working.string()) +
+                     QStringLiteral("，它正被另一个程序使用，请关闭其它使用该文件的程序后再试。"
+                                    "（database is locked）"));
+        Prompts() = {};
+
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tallwick"), messages[0],
+                        QMessageBox::Ok);
+        box.show();
+        QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
+        QVERIFY(
+            box.grab().save(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/mapped_error.png")));
     }
 };
 
