@@ -48,7 +48,7 @@ int RunLocate(const CommandContext& context) {
         case locate::Localisation::Outcome::NoErrors:
             return 0;
         case locate::Localisation::Outcome::NoRepair:
-            throw UserError(locate::NoRepairText(found));
+            throw UserError(locate::kNoRepairLine);
         case locate::Localisation::Outcome::NotFound:
             throw UserError(kNotFound);
         case locate::Localisation::Outcome::Suggested:

@@ -49,9 +49,6 @@ struct Localisation {
     };
     Outcome outcome = Outcome::NoErrors;
     std::vector<RepairChange> changes;  // in questionnaire order
-    // NoRepair: answers that the level does not ask for and that hold values named by a broken
-    // rule, in questionnaire order; clearing them is what the entry window would do.
-    std::vector<int> unaskedAnswers;
 };
 
 class ErrorLocaliser {

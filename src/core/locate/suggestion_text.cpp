@@ -16,26 +16,16 @@ std::string ChangeText(const RepairChange& change, const check::FieldHints& hint
     // A readable name closes with its bracket; a bare field name needs a space before the value.
     if (!text.ends_with("）")) text += ' ';
     text += NumberText(change.current) + " → " + NumberText(change.repaired);
-    if (change.unasked) text += "（本级工会层次不填报，应为 0）";
+    if (change.unasked) text += std::string("（") + kUnaskedNote + "）";
     return text;
 }
 
-std::string NoRepairText(const Localisation& localisation) {
-    std::string text = kNoRepairLine;
-    if (localisation.unaskedAnswers.empty()) return text;
-    text += "（本级工会层次不填报的指标有数据：";
-    for (std::size_t i = 0; i < localisation.unaskedAnswers.size(); ++i) {
-        if (i > 0) text += "、";
-        text += LocateFields()[static_cast<std::size_t>(localisation.unaskedAnswers[i])].name;
-    }
-    return text + "）";
-}
 
 std::optional<std::string> SuggestionLine(const Localisation& localisation,
                                           const check::FieldHints& hints) {
     switch (localisation.outcome) {
         case Localisation::Outcome::NoRepair:
-            return NoRepairText(localisation);
+            return std::string(kNoRepairLine);
         case Localisation::Outcome::Suggested:
             break;
         default:

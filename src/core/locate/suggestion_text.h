@@ -24,7 +24,5 @@ std::string ChangeText(const RepairChange& change, const check::FieldHints& hint
 std::optional<std::string> SuggestionLine(const Localisation& localisation,
                                           const check::FieldHints& hints);
 
-// The no-repair line, naming the answers that the level does not ask for but that hold values.
-std::string NoRepairText(const Localisation& localisation);
 
 }  // namespace tallwick::locate

@@ -251,8 +251,7 @@ class EntryPartsTest : public QObject {
         const Localisation found{
             Localisation::Outcome::Suggested,
             {{tallwick::locate::LocateFieldIndex("z001"), 9, 1, false},
-             {tallwick::locate::LocateFieldIndex(field.toStdString()), current, repaired, unasked}},
-            {}};
+             {tallwick::locate::LocateFieldIndex(field.toStdString()), current, repaired, unasked}}};
         const QString expected =
             QStringLiteral("建议修改：z001（本级工会专职工会干部）9 → 1、") + then;
         QCOMPARE(QString::fromStdString(*tallwick::locate::SuggestionLine(found, hints)), expected);
