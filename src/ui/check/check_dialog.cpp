@@ -7,6 +7,7 @@
 #include "widgets/code_box.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
+#include "widgets/running_operation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,6 +30,7 @@ check::CheckRunResult RunCheckAndReport(SQLite::Database& db, const std::string&
                                         const check::CheckScope& scope,
                                         const check::CheckProgress& progress, QWidget* parent,
                                         bool locate) {
+    const RunningOperation running;
     check::CheckRunResult result;
     try {
         const check::FieldHints hints = check::FieldHints::Load(db);
@@ -151,6 +153,13 @@ void CheckDialog::StartCheck() {
     check_->setEnabled(false);
     pause_->setEnabled(false);
     return_->setEnabled(false);
+    // Cleared here rather than when the rows start, so that Esc while the data is prepared
+    // still stops the run.
+    pauseRequested_ = false;
+    stopRequested_ = false;
+    done_ = 0;
+    total_ = 0;
+    ranOnce_ = false;
     QApplication::processEvents();
 
     std::optional<check::CheckScope> scope;
@@ -182,6 +191,7 @@ void CheckDialog::StartCheck() {
                 // The list shows the states on its next re-read anyway.
             }
         }
+        ranOnce_ = !result.stopped && !doneLabel_->isHidden();
     }
     EnterIdle();
 }
@@ -189,8 +199,6 @@ void CheckDialog::StartCheck() {
 check::RunControl CheckDialog::OnProgress(std::uint64_t done, std::uint64_t total) {
     if (done == 0) {
         preparing_->hide();
-        pauseRequested_ = false;
-        stopRequested_ = false;
         pause_->setEnabled(true);
         return_->setEnabled(true);
         total_ = total;
@@ -200,7 +208,8 @@ check::RunControl CheckDialog::OnProgress(std::uint64_t done, std::uint64_t tota
     }
     done_ = done;
     bar_->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT32_MAX)));
-    if (done == 0) ShowCounters();
+    // The last row shows the final counts at once; a short run may end before the first tick.
+    if (done == 0 || done >= total) ShowCounters();
     if (done >= total) timer_.stop();
     if (done > 0 && afterRecord) afterRecord(done);
     QApplication::processEvents();
@@ -240,14 +249,21 @@ void CheckDialog::Resume() {
 }
 
 void CheckDialog::Return() {
-    stopRequested_ = true;
-    timer_.stop();
     reject();
 }
 
+void CheckDialog::reject() {
+    // Esc and the window's close as well: a run must not go on behind a hidden dialog.
+    stopRequested_ = true;
+    timer_.stop();
+    QDialog::reject();
+}
+
 void CheckDialog::EnterIdle() {
-    progressGroup_->hide();
-    setFixedHeight(kIdleHeight);
+    // After a run that ended its final counts stay in sight until the next run.
+    progressGroup_->setVisible(ranOnce_);
+    preparing_->hide();
+    setFixedHeight(ranOnce_ ? kRunningHeight : kIdleHeight);
     check_->setEnabled(true);
     return_->setEnabled(true);
     pause_->setEnabled(false);

@@ -17,6 +17,7 @@
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"
 #include "widgets/progress_window.h"
+#include "widgets/running_operation.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -46,23 +47,6 @@ void Guarded(QWidget* parent, const std::function<void()>& work) {
     }
 }
 
-// Shows the shared progress window for the run of an operation and hides it on every path.
-class ShownWhileRunning {
-  public:
-    explicit ShownWhileRunning(TProgressBarForm* window) : window_(window) {
-        if (window_) window_->show();
-    }
-    ~ShownWhileRunning() { Hide(); }
-    ShownWhileRunning(const ShownWhileRunning&) = delete;
-    ShownWhileRunning& operator=(const ShownWhileRunning&) = delete;
-    void Hide() const {
-        if (window_) window_->hide();
-    }
-
-  private:
-    TProgressBarForm* window_;
-};
-
 }  // namespace
 
 void ExportOfflinePackage(const ExchangeContext& context) {
@@ -85,11 +69,11 @@ void ExportOfflinePackage(const ExchangeContext& context) {
             Q(exchange::SuggestedPackageName(provider.toStdString(), CurrentLocalTime())),
             QStringLiteral(".dat"));
         if (target.isEmpty()) return;
-        const ShownWhileRunning shown(context.progress);
+        const RunningOperation running(context.progress);
         const auto result = exchange::ExportPackage(
             *context.db, exchange::PackageTemplatePath(context.programFolder), Path(target),
             provider.toStdString(), ProgressOf(context.progress));
-        shown.Hide();
+        running.HideProgress();
         ShowMessage(Q(result.message), context.parent);
     });
 }
@@ -108,7 +92,7 @@ void ExportNetworkReport(const ExchangeContext& context) {
                             Q(exchange::SuggestedNetworkReportName(today)), QStringLiteral(".dat"));
         if (chosen.isEmpty()) return;
         TProgressBarForm* window = context.progress;
-        if (window) window->show();
+        const RunningOperation running(window);
         const auto result = exchange::ExportNetworkReport(
             *context.db, exchange::NetworkReportPathsFor(Path(chosen)),
             [window](std::uint64_t done, std::uint64_t total) {
@@ -124,11 +108,10 @@ void ExportNetworkReport(const ExchangeContext& context) {
                 QApplication::processEvents();
                 return check::RunControl::Continue;
             });
-        if (window) window->hide();
+        running.HideProgress();
         if (!result.stopped)
             ShowMessage(QString::fromUtf8(exchange::kNetworkReportDone), context.parent);
     });
-    if (context.progress) context.progress->hide();
 }
 
 void ImportDataFileCommand(const ExchangeContext& context) {
@@ -146,7 +129,7 @@ void ImportDataFileCommand(const ExchangeContext& context) {
         if (box.exec() != QMessageBox::Yes) return;
         std::optional<exchange::ImportResult> result;
         {
-            const ShownWhileRunning shown(context.progress);
+            const RunningOperation running(context.progress);
             result = exchange::TransferImport(*context.db, prepared, check::TemporaryFolder(),
                                               ProgressOf(context.progress));
         }
@@ -172,7 +155,7 @@ void ResolveCollisionsAndImport(const ExchangeContext& context,
     const auto decisions = view.Decisions();
     std::optional<exchange::ImportResult> result;
     {
-        const ShownWhileRunning shown(context.progress);
+        const RunningOperation running(context.progress);
         result =
             exchange::ImportWithDecisions(*context.db, prepared, decisions,
                                           check::TemporaryFolder(), ProgressOf(context.progress));
@@ -195,7 +178,13 @@ void BackupDatabaseCommand(const ExchangeContext& context) {
             AskSaveFileName(context.parent, QStringLiteral("备份文件存放为"),
                             QStringLiteral("Access文件(*.mdb)"), QString(), QStringLiteral(".mdb"));
         if (target.isEmpty()) return;
-        ShowMessage(Q(exchange::BackupDatabase(*context.db, Path(target))), context.parent);
+        QString done;
+        {
+            const RunningOperation running(context.progress);
+            done = Q(
+                exchange::BackupDatabase(*context.db, Path(target), ProgressOf(context.progress)));
+        }
+        ShowMessage(done, context.parent);
     });
     if (context.refreshList) context.refreshList();
 }

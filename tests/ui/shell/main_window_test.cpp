@@ -135,6 +135,19 @@ class MainWindowTest : public QObject {
         });
         QTest::keyClick(&window->List(), Qt::Key_Delete);
         QVERIFY(dialogOpened);
+
+        // Insert adds the first record, wherever the focus is at start-up.
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        bool entryOpened = false;
+        QTimer::singleShot(0, [&] {
+            entryOpened = QApplication::activeModalWidget() == &window->Entry();
+            window->Entry().Button(QStringLiteral("tbReturn"))->click();
+        });
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), Qt::Key_Insert);
+        QVERIFY(entryOpened);
     }
 
     void recordsEnableDeletionAndTheWheelMovesOneRow() {
