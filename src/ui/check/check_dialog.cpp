@@ -102,13 +102,13 @@ CheckDialog::CheckDialog(SQLite::Database& db, std::string databaseLabel,
     choiceGrid->addWidget(locate_, 3, 0, 1, 4);
 
     bar_->setTextVisible(false);
-    auto* busy = new QProgressBar;  // an animation while the run goes on
-    busy->setRange(0, 0);
-    busy->setFixedWidth(48);
-    busy->setTextVisible(false);
+    busy_ = new QProgressBar;  // an animation while the run goes on
+    busy_->setRange(0, 0);
+    busy_->setFixedWidth(48);
+    busy_->setTextVisible(false);
     auto* progressGrid = new QGridLayout(progressGroup_);
     progressGrid->addWidget(bar_, 0, 0, 1, 2);
-    progressGrid->addWidget(busy, 0, 2);
+    progressGrid->addWidget(busy_, 0, 2);
     progressGrid->addWidget(preparing_, 1, 0, 1, 3);
     progressGrid->addWidget(doneLabel_, 1, 0);
     progressGrid->addWidget(leftLabel_, 1, 1, 1, 2, Qt::AlignRight);
@@ -146,6 +146,7 @@ void CheckDialog::StartCheck() {
         choice->setEnabled(false);
     bar_->setValue(0);
     preparing_->show();
+    busy_->show();
     doneLabel_->hide();
     leftLabel_->hide();
     progressGroup_->show();
@@ -263,6 +264,7 @@ void CheckDialog::EnterIdle() {
     // After a run that ended its final counts stay in sight until the next run.
     progressGroup_->setVisible(ranOnce_);
     preparing_->hide();
+    busy_->hide();
     setFixedHeight(ranOnce_ ? kRunningHeight : kIdleHeight);
     check_->setEnabled(true);
     return_->setEnabled(true);

@@ -88,6 +88,7 @@ class CheckDialog : public QDialog {
     QLineEdit* high_;
     QGroupBox* progressGroup_;
     QProgressBar* bar_;
+    QProgressBar* busy_;
     QLabel* preparing_;
     QLabel* doneLabel_;
     QLabel* leftLabel_;

@@ -4,10 +4,12 @@
 #include "common/local_time.h"
 #include "common/user_error.h"
 #include "exchange/backup.h"
+#include "exchange/blocked_records.h"
 #include "exchange/conflict_resolution.h"
 #include "exchange/conflict_view.h"
 #include "exchange/data_import.h"
 #include "exchange/exchange_error.h"
+#include "exchange/exchange_messages.h"
 #include "exchange/import_history_dialog.h"
 #include "exchange/network_report.h"
 #include "exchange/package_export.h"
@@ -47,10 +49,24 @@ void Guarded(QWidget* parent, const std::function<void()>& work) {
     }
 }
 
+// A refusal for records that may not leave says how many of each kind hold it up and offers
+// to list exactly those; true when the export must not go on.
+bool RefusedForBlockedRecords(const ExchangeContext& context, const char* refusal) {
+    const auto blocked = exchange::FindBlockedRecords(*context.db);
+    if (blocked.Empty()) return false;
+    const QString text = QString::fromUtf8(refusal) + QStringLiteral("\n") +
+                         Q(exchange::BlockedRecordsCounts(blocked)) +
+                         QStringLiteral("\n是否列出这些数据？");
+    if (AskYesNo(text, context.parent) && context.showRecords)
+        context.showRecords(exchange::kBlockedRecordsCondition);
+    return true;
+}
+
 }  // namespace
 
 void ExportOfflinePackage(const ExchangeContext& context) {
     Guarded(context.parent, [&] {
+        if (RefusedForBlockedRecords(context, exchange::messages::kExportBlocked)) return;
         exchange::CheckExportGate(*context.db);
         QString provider = context.databaseLabel;
         for (;;) {
@@ -80,6 +96,7 @@ void ExportOfflinePackage(const ExchangeContext& context) {
 
 void ExportNetworkReport(const ExchangeContext& context) {
     Guarded(context.parent, [&] {
+        if (RefusedForBlockedRecords(context, exchange::kIncompleteDataMessage)) return;
         exchange::CheckNetworkReportGate(*context.db);
         const std::tm now = CurrentLocalTime();
         const std::chrono::year_month_day today{

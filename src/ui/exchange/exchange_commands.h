@@ -26,6 +26,8 @@ struct ExchangeContext {
     QString databaseLabel;
     TProgressBarForm* progress = nullptr;
     std::function<void()> refreshList;  // re-read the record list, back to its row
+    // Lists the records of a query condition ("where …") for the user to look at and mend.
+    std::function<void(const std::string& condition)> showRecords;
 };
 
 void ExportOfflinePackage(const ExchangeContext& context);   // "上报到离线版"

@@ -264,7 +264,8 @@ ExchangeContext MainWindow::Exchange() {
             Connection().CurrentDatabasePath().parent_path(),
             state_.databaseLabel,
             progress_,
-            [this] { RefreshListKeepingRecord(); }};
+            [this] { RefreshListKeepingRecord(); },
+            [this](const std::string& condition) { ShowQueryResults(condition); }};
 }
 
 void MainWindow::AddRecords() {

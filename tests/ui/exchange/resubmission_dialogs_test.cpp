@@ -178,7 +178,7 @@ class ResubmissionDialogsTest : public QObject {
     // After the refusal the view comes up; its choices import, its cancel changes nothing.
     void theChoicesOfTheViewImportAndCancellingChangesNothing() {
         const auto before = test::RecordRows(Db());
-        ExchangeContext context{nullptr, &Db(), receiver->Folder(), {}, nullptr, {}};
+        ExchangeContext context{nullptr, &Db(), receiver->Folder(), {}, nullptr, {}, {}};
         const auto prepared = exchange::PrepareImport(Db(), package, receiver->Folder());
         const auto answerView = [](bool import) {
             QTimer::singleShot(0, [import] {

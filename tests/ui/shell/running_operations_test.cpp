@@ -170,7 +170,8 @@ class RunningOperationsTest : public QObject {
 
         const fs::path folder = window->Connection().CurrentDatabasePath().parent_path();
         const ExchangeContext exchange{
-            window.get(), &Db(), folder, QStringLiteral("测试单位"), &window->Progress(), [] {}};
+            window.get(),        &Db(), folder, QStringLiteral("测试单位"),
+            &window->Progress(), [] {}, {}};
         if (operation == "summary") {
             SummaryDialog dialog(Db(), folder, &window->TwoBarProgress(), window.get());
             dialog.outputFolder = Output("");
