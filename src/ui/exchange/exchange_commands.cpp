@@ -150,25 +150,29 @@ void ImportDataFileCommand(const ExchangeContext& context) {
             result = exchange::TransferImport(*context.db, prepared, check::TemporaryFolder(),
                                               ProgressOf(context.progress));
         }
+        // Codes already present (a re-submission): straight to settling them record by record.
+        // Their report is written; it is shown only when the user leaves them unsettled.
+        if (!result->imported && result->conflictReport) {
+            if (!ResolveCollisionsAndImport(context, prepared))
+                OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
+            return;
+        }
         if (result->conflictReport)
             OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
         ShowMessage(Q(result->message), context.parent);
-        // Codes already present: the user may settle them record by record and import again.
-        if (!result->imported && result->conflictReport)
-            ResolveCollisionsAndImport(context, prepared);
     });
     if (context.refreshList) context.refreshList();
 }
 
-void ResolveCollisionsAndImport(const ExchangeContext& context,
+bool ResolveCollisionsAndImport(const ExchangeContext& context,
                                 const exchange::PreparedImport& prepared) {
     auto collisions = exchange::ListCollisions(*context.db, prepared);
-    if (collisions.empty()) return;
+    if (collisions.empty()) return false;
     ConflictView view(
         std::move(collisions),
         [&](double code) { return exchange::DescribeDifferences(*context.db, prepared, code); },
         context.parent);
-    if (view.exec() != QDialog::Accepted) return;
+    if (view.exec() != QDialog::Accepted) return false;
     const auto decisions = view.Decisions();
     std::optional<exchange::ImportResult> result;
     {
@@ -180,6 +184,7 @@ void ResolveCollisionsAndImport(const ExchangeContext& context,
     if (result->conflictReport)
         OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
     ShowMessage(Q(result->message), context.parent);
+    return true;
 }
 
 void ShowImportHistory(const ExchangeContext& context) {
