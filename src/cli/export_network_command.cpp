@@ -1,6 +1,7 @@
 // tallwick-cli export-network [-o OUT.dat] [--plain PLAIN.txt]: the network-version report of
 // the whole working database. -o writes the encrypted report (".dat" appended unless the name
 // ends in it); --plain writes the plain GBK text instead, for inspection. Both may be given.
+#include "blocked_records_refusal.h"
 #include "command.h"
 #include "terminal_progress.h"
 
@@ -38,7 +39,7 @@ int RunExportNetwork(const CommandContext& context) {
     }
 
     auto connection = OpenWorkingDatabaseToRead(context.programFolder);
-    exchange::CheckNetworkReportGate(connection.Db());
+    RefuseForBlockedRecords(connection.Db(), exchange::kIncompleteDataMessage);
     // One bar per file written, so each starts drawing from 0 %.
     const auto run = [&](const auto& write) {
         TerminalProgress bar(context.err, context.progressOnTerminal);

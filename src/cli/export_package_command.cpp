@@ -1,9 +1,11 @@
 // tallwick-cli export-package --provider NAME -o OUT.dat: the offline-version data package of
 // the clean records, labelled with the provider's name.
+#include "blocked_records_refusal.h"
 #include "command.h"
 #include "terminal_progress.h"
 
 #include "common/user_error.h"
+#include "exchange/exchange_messages.h"
 #include "exchange/file_names.h"
 #include "exchange/package_export.h"
 #include "exchange/package_template.h"
@@ -40,7 +42,7 @@ int RunExportPackage(const CommandContext& context) {
     }
 
     auto connection = OpenWorkingDatabaseToRead(context.programFolder);
-    exchange::CheckExportGate(connection.Db());
+    RefuseForBlockedRecords(connection.Db(), exchange::messages::kExportBlocked);
     exchange::CheckExportedLimits(connection.Db());
     if (const auto problem = exchange::ProviderNameProblem(*provider)) throw UserError(*problem);
 

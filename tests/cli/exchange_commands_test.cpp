@@ -109,11 +109,20 @@ TEST_F(ExchangeCommandsTest, ExportRefusalsAndUsage) {
     EXPECT_EQ(defaultName.err, "必须修改默认的名称！\n");
 
     AddRecord(*OpenExistingSqlite(sender.FilePath()), 100000000003.0, 0);
+    AddRecord(*OpenExistingSqlite(sender.FilePath()), 100000000004.0, 2);
+    AddRecord(*OpenExistingSqlite(sender.FilePath()), 100000000005.0, 0);
+    // The refusal names the records to mend, of each kind.
+    const std::string blocked =
+        "\n临时保存的数据有2条，有逻辑错误的数据有1条。\n临时保存：100000000003 100000000005\n"
+        "有逻辑错误：100000000004\n";
     const CliRun held =
         RunCommand(RunExportPackage, sender.Folder(), {"--provider", "甲", "-o", target});
     EXPECT_EQ(held.exitCode, 1);
-    EXPECT_EQ(held.err, "存在临时保存或逻辑错误的数据，不能上报!\n");
+    EXPECT_EQ(held.err, "存在临时保存或逻辑错误的数据，不能上报!" + blocked);
     EXPECT_FALSE(fs::exists(target));
+    const CliRun network = RunCommand(RunExportNetwork, sender.Folder(), {"-o", target});
+    EXPECT_EQ(network.exitCode, 1);
+    EXPECT_EQ(network.err, "存在临时保存或逻辑错误的数据，不能导出上报数据!" + blocked);
 
     // Rows an older database kept past the survey's limits would make a package every receiver
     // refuses: they are named instead.

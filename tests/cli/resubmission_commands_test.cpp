@@ -112,12 +112,11 @@ TEST_F(ResubmissionCommandsTest, OnConflictSettlesCollidingCodesForAllRecords) {
               (std::vector<std::string>{
                   "导入\t" + file + "\t某某区总工会\t2\t0\t2\t0\t成功",
                   "导入\t" + file + "\t某某区总工会\t2\t1\t0\t1\t成功",
-                  "导入\t" + file +
-                      "\t某某区总工会\t2\t0\t0\t0\t导入过程中发生错误,准备导入的数据可能与现有的"
-                      "数据有重复的内容,请修正或者采用逐条导入方式。",
-                  "导入\t" + file +
-                      "\t某某区总工会\t2\t0\t0\t0\t导入过程中发生错误,准备导入的数据可能与现有的"
-                      "数据有重复的内容,请修正或者采用逐条导入方式。"}));
+                  // The refusals were steps of the re-submission, not failures.
+                  "编号冲突\t" + file +
+                      "\t某某区总工会\t2\t0\t0\t0\t有1条数据的编号已经存在，等待逐条处理",
+                  "编号冲突\t" + file +
+                      "\t某某区总工会\t2\t0\t0\t0\t有1条数据的编号已经存在，等待逐条处理"}));
     const CliRun json = RunCli(receiver.Folder(), {"imports", "--json"});
     EXPECT_TRUE(json.out.starts_with("[{\"time\": \"")) << json.out;
     EXPECT_NE(json.out.find("\"operation\": \"导入\", \"file\": \"" + file +
@@ -128,8 +127,7 @@ TEST_F(ResubmissionCommandsTest, OnConflictSettlesCollidingCodesForAllRecords) {
         << json.out;
     EXPECT_TRUE(
         json.out.ends_with("\"succeeded\": false, \"outcome\": "
-                           "\"导入过程中发生错误,准备导入的数据可能与现有的数据有重复的内容,"
-                           "请修正或者采用逐条导入方式。\"}]\n"));
+                           "\"有1条数据的编号已经存在，等待逐条处理\"}]\n"));
 }
 
 TEST_F(ResubmissionCommandsTest, BackupsListsTheSafetyCopiesAndRestoreBringsOneBack) {

@@ -139,7 +139,7 @@ TEST_F(ResubmissionTest, KeepAddsOnlyTheNewCodesAndReplaceAlsoTakesTheCorrectedR
     }
 }
 
-TEST_F(ResubmissionTest, RefusalChangesNoRecordAndIsEnteredAsAFailure) {
+TEST_F(ResubmissionTest, RefusalChangesNoRecordAndIsEnteredAsAConflict) {
     const auto prepared = PrepareImport(db, package, receiver.Folder());
     const auto result = TransferImport(db, prepared, reports.Path());
     EXPECT_FALSE(result.imported);
@@ -150,7 +150,9 @@ TEST_F(ResubmissionTest, RefusalChangesNoRecordAndIsEnteredAsAFailure) {
     const auto history = ReadHistory(db);
     ASSERT_EQ(history.size(), 1u);
     EXPECT_FALSE(history[0].succeeded);
-    EXPECT_EQ(history[0].outcome, result.message);
+    // A step of the re-submission, not a failure: the user settles the codes next.
+    EXPECT_EQ(history[0].operation, kHistoryConflict);
+    EXPECT_EQ(history[0].outcome, "有2条数据的编号已经存在，等待逐条处理");
     EXPECT_EQ(history[0].label, "某某区总工会");
     EXPECT_EQ(history[0].added + history[0].replaced + history[0].kept, 0);
 }

@@ -11,6 +11,9 @@ namespace tallwick::exchange {
 // The operations of the history.
 inline constexpr const char* kHistoryImport = "导入";
 inline constexpr const char* kHistoryRestore = "恢复";
+// A re-submission whose codes are already present: a step before the user settles them record
+// by record, not a failure.
+inline constexpr const char* kHistoryConflict = "编号冲突";
 inline constexpr const char* kHistorySucceeded = "成功";
 
 // One row of ImportHistory: what an import or a restore brought, or why it failed.

@@ -210,7 +210,14 @@ ImportResult RunImport(SQLite::Database& working, const PreparedImport& prepared
         DropCodeTables(working);
         if (decisions && result.imported) result.message += "\n" + Counts(result);
     }
-    if (!result.imported) AppendFailureHistory(working, history, result.message);
+    if (!result.imported && !decisions && !colliding.empty() && result.conflictReport) {
+        history.operation = kHistoryConflict;
+        AppendFailureHistory(
+            working, history,
+            "有" + std::to_string(colliding.size()) + "条数据的编号已经存在，等待逐条处理");
+    } else if (!result.imported) {
+        AppendFailureHistory(working, history, result.message);
+    }
     return result;
 }
 

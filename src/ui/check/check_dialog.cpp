@@ -7,6 +7,7 @@
 #include "widgets/code_box.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
+#include "widgets/running_operation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,6 +30,7 @@ check::CheckRunResult RunCheckAndReport(SQLite::Database& db, const std::string&
                                         const check::CheckScope& scope,
                                         const check::CheckProgress& progress, QWidget* parent,
                                         bool locate) {
+    const RunningOperation running;
     check::CheckRunResult result;
     try {
         const check::FieldHints hints = check::FieldHints::Load(db);
@@ -101,13 +103,13 @@ CheckDialog::CheckDialog(SQLite::Database& db, std::string databaseLabel,
     choiceGrid->addWidget(locate_, 3, 0, 1, 4);
 
     bar_->setTextVisible(false);
-    auto* busy = new QProgressBar;  // an animation while the run goes on
-    busy->setRange(0, 0);
-    busy->setFixedWidth(48);
-    busy->setTextVisible(false);
+    busy_ = new QProgressBar;  // an animation while the run goes on
+    busy_->setRange(0, 0);
+    busy_->setFixedWidth(48);
+    busy_->setTextVisible(false);
     auto* progressGrid = new QGridLayout(progressGroup_);
     progressGrid->addWidget(bar_, 0, 0, 1, 2);
-    progressGrid->addWidget(busy, 0, 2);
+    progressGrid->addWidget(busy_, 0, 2);
     progressGrid->addWidget(preparing_, 1, 0, 1, 3);
     progressGrid->addWidget(doneLabel_, 1, 0);
     progressGrid->addWidget(leftLabel_, 1, 1, 1, 2, Qt::AlignRight);
@@ -145,6 +147,7 @@ void CheckDialog::StartCheck() {
         choice->setEnabled(false);
     bar_->setValue(0);
     preparing_->show();
+    busy_->show();
     doneLabel_->hide();
     leftLabel_->hide();
     progressGroup_->show();
@@ -152,6 +155,13 @@ void CheckDialog::StartCheck() {
     check_->setEnabled(false);
     pause_->setEnabled(false);
     return_->setEnabled(false);
+    // Cleared here rather than when the rows start, so that Esc while the data is prepared
+    // still stops the run.
+    pauseRequested_ = false;
+    stopRequested_ = false;
+    done_ = 0;
+    total_ = 0;
+    ranOnce_ = false;
     QApplication::processEvents();
 
     std::optional<check::CheckScope> scope;
@@ -183,6 +193,7 @@ void CheckDialog::StartCheck() {
                 // The list shows the states on its next re-read anyway.
             }
         }
+        ranOnce_ = !result.stopped && !doneLabel_->isHidden();
     }
     EnterIdle();
 }
@@ -190,8 +201,6 @@ void CheckDialog::StartCheck() {
 check::RunControl CheckDialog::OnProgress(std::uint64_t done, std::uint64_t total) {
     if (done == 0) {
         preparing_->hide();
-        pauseRequested_ = false;
-        stopRequested_ = false;
         pause_->setEnabled(true);
         return_->setEnabled(true);
         total_ = total;
@@ -201,7 +210,8 @@ check::RunControl CheckDialog::OnProgress(std::uint64_t done, std::uint64_t tota
     }
     done_ = done;
     bar_->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT32_MAX)));
-    if (done == 0) ShowCounters();
+    // The last row shows the final counts at once; a short run may end before the first tick.
+    if (done == 0 || done >= total) ShowCounters();
     if (done >= total) timer_.stop();
     if (done > 0 && afterRecord) afterRecord(done);
     QApplication::processEvents();
@@ -241,14 +251,22 @@ void CheckDialog::Resume() {
 }
 
 void CheckDialog::Return() {
-    stopRequested_ = true;
-    timer_.stop();
     reject();
 }
 
+void CheckDialog::reject() {
+    // Esc and the window's close as well: a run must not go on behind a hidden dialog.
+    stopRequested_ = true;
+    timer_.stop();
+    QDialog::reject();
+}
+
 void CheckDialog::EnterIdle() {
-    progressGroup_->hide();
-    setFixedHeight(kIdleHeight);
+    // After a run that ended its final counts stay in sight until the next run.
+    progressGroup_->setVisible(ranOnce_);
+    preparing_->hide();
+    busy_->hide();
+    setFixedHeight(ranOnce_ ? kRunningHeight : kIdleHeight);
     check_->setEnabled(true);
     return_->setEnabled(true);
     pause_->setEnabled(false);

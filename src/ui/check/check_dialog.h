@@ -64,11 +64,12 @@ class CheckDialog : public QDialog {
     std::function<void(std::uint64_t done)> afterRecord;
 
   public slots:
-    void StartCheck();  // "检  查"
-    void Pause();       // "暂  停"
-    void Resume();      // "继  续"
-    void Return();      // "返  回"
-    void Tick();        // the 100 ms timer
+    void StartCheck();       // "检  查"
+    void Pause();            // "暂  停"
+    void Resume();           // "继  续"
+    void Return();           // "返  回"
+    void Tick();             // the 100 ms timer
+    void reject() override;  // Esc and the close box: like "返  回"
 
   private:
     check::RunControl OnProgress(std::uint64_t done, std::uint64_t total);
@@ -87,6 +88,7 @@ class CheckDialog : public QDialog {
     QLineEdit* high_;
     QGroupBox* progressGroup_;
     QProgressBar* bar_;
+    QProgressBar* busy_;
     QLabel* preparing_;
     QLabel* doneLabel_;
     QLabel* leftLabel_;
@@ -100,6 +102,7 @@ class CheckDialog : public QDialog {
 
     bool pauseRequested_ = false;
     bool stopRequested_ = false;
+    bool ranOnce_ = false;  // a run has ended and its counts are shown
     int ticks_ = 0;
     std::uint64_t done_ = 0;
     std::uint64_t total_ = 0;

@@ -1,6 +1,8 @@
 #include "entry/entry_number_box.h"
 
+#include <QKeyEvent>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QToolTip>
 #include <QValidator>
@@ -25,7 +27,11 @@ class NumberValidator : public QValidator {
           separators_(separators) {}
 
     State validate(QString& input, int&) const override {
-        if (!separators_ && input.contains(QLatin1Char(','))) return Invalid;
+        // Separators only where they group thousands ("1,234" pasted); a typed "1,5" is a
+        // decimal comma, never fifteen.
+        static const QRegularExpression grouped(QStringLiteral("^\\d{1,3}(,\\d{3})+(\\.\\d*)?$"));
+        if (input.contains(QLatin1Char(',')) && (!separators_ || !grouped.match(input).hasMatch()))
+            return Invalid;
         const QString text = WithoutSeparators(input);
         if (text.isEmpty()) return Acceptable;
         if (maxLength_ > 0 && text.size() > maxLength_) return Invalid;
@@ -132,9 +138,26 @@ QString EntryNumberBox::Display(double value) const {
     }
 }
 
+void EntryNumberBox::keyPressEvent(QKeyEvent* event) {
+    const QString typed = event->text();
+    const bool digit = typed.size() == 1 && typed[0].isDigit();
+    if (fractionRefused_ && digit) {
+        TellWhy();
+        event->accept();
+        return;
+    }
+    fractionRefused_ = false;
+    static const QString decimalMarks = QStringLiteral(".,。，．");
+    const bool decimalMark = typed.size() == 1 && decimalMarks.contains(typed[0]);
+    const QString before = text();
+    QLineEdit::keyPressEvent(event);
+    if (decimalMark && text() == before) fractionRefused_ = true;
+}
+
 void EntryNumberBox::focusInEvent(QFocusEvent* event) {
     lastValid_ = text();
     rejection_.clear();
+    fractionRefused_ = false;
     // Showing the same value without separators is no edit of the record.
     const QString plain = WithoutSeparators(text());
     if (plain != text()) {

@@ -37,6 +37,7 @@ class EntryNumberBox : public QLineEdit {
   protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QString Display(double value) const;
@@ -52,6 +53,9 @@ class EntryNumberBox : public QLineEdit {
     Format format_ = Format::Thousands;
     QString lastValid_;  // the text when the box took the focus
     QString rejection_;
+    // A decimal mark was refused: the digits typed right after it are its fraction, not more
+    // of the whole number, and are refused too until another key ends the number.
+    bool fractionRefused_ = false;
 };
 
 }  // namespace tallwick::ui

@@ -11,6 +11,7 @@
 #include "settings/registry.h"
 #include "widgets/code_popup.h"
 #include "widgets/message_box.h"
+#include "widgets/running_operation.h"
 
 #include <QAction>
 #include <QFile>
@@ -122,20 +123,22 @@ void EntryWindow::BuildWindow() {
 
     auto* bar = new QHBoxLayout;
     hold_ = ToolButton(QStringLiteral("tbHold"), QStringLiteral("临时保存"),
-                       QStringLiteral("临时保存输入的数据"), this);
+                       QStringLiteral("临时保存输入的数据（Ctrl+S）"), this);
     hold_->setWhatsThis(
         QStringLiteral("临时保存已经输入的数据，不检查数据的逻辑关系，保存后可继续编辑，"
                        "临时保存的数据不能被导出或上报"));
-    save_ = ToolButton(QStringLiteral("tbSave"), QStringLiteral("保存记录"),
-                       QStringLiteral("正式保存输入的数据"), this);
-    add_ = ToolButton(QStringLiteral("tbAdd"), QStringLiteral("保存记录"),
-                      QStringLiteral("正式保存输入的数据"), this);
-    check_ = ToolButton(QStringLiteral("tbCheck"), QStringLiteral("检查逻辑"), QString(), this);
+    save_ = ToolButton(QStringLiteral("tbSave"), QStringLiteral("保存记录 F2"),
+                       QStringLiteral("正式保存输入的数据（F2）"), this);
+    add_ = ToolButton(QStringLiteral("tbAdd"), QStringLiteral("保存记录 F2"),
+                      QStringLiteral("正式保存输入的数据（F2）"), this);
+    check_ = ToolButton(QStringLiteral("tbCheck"), QStringLiteral("检查逻辑"),
+                        QStringLiteral("检查这条记录的逻辑（F3）"), this);
     print_ = ToolButton(QStringLiteral("tbPrint"), QStringLiteral("打  印"),
-                        QStringLiteral("打印当前的报表"), this);
-    return_ = ToolButton(QStringLiteral("tbReturn"), QStringLiteral("返  回"), QString(), this);
+                        QStringLiteral("打印当前的报表（Ctrl+P）"), this);
+    return_ = ToolButton(QStringLiteral("tbReturn"), QStringLiteral("返  回"),
+                         QStringLiteral("关闭窗口（Esc）"), this);
     history_ = ToolButton(QStringLiteral("tbHistory"), QStringLiteral("修改记录"),
-                          QStringLiteral("查看这条记录的修改记录"), this);
+                          QStringLiteral("查看这条记录的修改记录（Ctrl+H）"), this);
     for (QPushButton* button : {hold_, save_, add_, check_, print_, history_, return_})
         bar->addWidget(button);
     bar->addSpacing(20);
@@ -183,6 +186,20 @@ void EntryWindow::BuildWindow() {
     auto* applyKey = new QShortcut(QKeySequence(Qt::Key_F4), this);
     applyKey->setContext(Qt::WindowShortcut);
     connect(applyKey, &QShortcut::activated, this, &EntryWindow::ApplyNextSuggestion);
+    // The buttons take no focus, so that Enter and the arrows keep moving between the fields;
+    // these keys reach them from any field. A disabled button stays out of reach.
+    const auto key = [this](const QKeySequence& sequence, std::function<QPushButton*()> button) {
+        auto* shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, button = std::move(button)] {
+            QPushButton* target = button();
+            if (target->isVisibleTo(this) && target->isEnabled()) target->click();
+        });
+    };
+    key(QKeySequence(Qt::Key_F2), [this] { return adding_ ? add_ : save_; });
+    key(QKeySequence(Qt::Key_F3), [this] { return check_; });
+    key(QKeySequence(Qt::CTRL | Qt::Key_P), [this] { return print_; });
+    key(QKeySequence(Qt::CTRL | Qt::Key_H), [this] { return history_; });
 
     for (const auto& [name, control] : form_.fields) {
         control->installEventFilter(this);
@@ -217,6 +234,7 @@ QPushButton* EntryWindow::Button(const QString& objectName) const {
 }
 
 void EntryWindow::OpenForAdding(RecordListView& list) {
+    if (RefuseWhileOperationRuns(parentWidget())) return;
     const int row = list.CurrentRow();
     const double bookmark = row >= 0 ? list.Model().CodeAt(row) : 0;
     try {
@@ -233,7 +251,7 @@ void EntryWindow::OpenForAdding(RecordListView& list) {
 }
 
 void EntryWindow::OpenForModifying(RecordListView& list) {
-    if (list.Model().RowCount() == 0) return;
+    if (list.Model().RowCount() == 0 || RefuseWhileOperationRuns(parentWidget())) return;
     const auto ending = qScopeGuard([this] { EndSession(); });
     Begin(false, list);
     exec();

@@ -88,7 +88,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     double LoadedCode() const { return loadedCode_; }
 
     // The actions behind the buttons.
-    bool Hold();
+    // `forLogicErrors`: the close question's save found errors, so the record is held instead.
+    bool Hold(bool forLogicErrors = false);
     bool Save(bool fromCloseQuery = false);
     void CheckRecord();
     void ShowHistory();  // tbHistory: the record's change history

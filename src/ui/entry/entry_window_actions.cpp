@@ -15,6 +15,7 @@
 #include "settings/registry.h"
 #include "widgets/code_popup.h"
 #include "widgets/message_box.h"
+#include "widgets/running_operation.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -130,7 +131,8 @@ bool EntryWindow::Write(int recordState) {
     }
 }
 
-bool EntryWindow::Hold() {
+bool EntryWindow::Hold(bool forLogicErrors) {
+    if (RefuseWhileOperationRuns(this)) return false;
     if (!ValidateCoverPage()) return false;
     const double before = CurrentCode(*list_);
     if (!Write(0)) return false;
@@ -139,11 +141,14 @@ bool EntryWindow::Hold() {
     UpdatePosition();
     writtenSinceOpened_ = true;
     hold_->setEnabled(false);
-    ShowMessage(QStringLiteral("数据已经被临时保存。"), this);
+    ShowMessage(forLogicErrors ? QStringLiteral("有逻辑错误，已临时保存")
+                               : QStringLiteral("数据已经被临时保存。"),
+                this);
     return true;
 }
 
 bool EntryWindow::Save(bool fromCloseQuery) {
+    if (RefuseWhileOperationRuns(this)) return false;
     if (!ValidateCoverPage()) return false;
     if (!fromCloseQuery && form_.state->value() <= 2) rules_->CheckAllPages();
     const double before = CurrentCode(*list_);
@@ -154,6 +159,11 @@ bool EntryWindow::Save(bool fromCloseQuery) {
     hold_->setEnabled(false);
     save_->setEnabled(false);
     writtenSinceOpened_ = false;
+    // What is on screen is now stored: it may be printed, under the code it was saved with.
+    if (!adding_) {
+        printCode_ = loadedCode_;
+        print_->setEnabled(true);
+    }
     ShowMessage(clean ? QStringLiteral("数据保存成功，没有逻辑错误！")
                       : QStringLiteral("数据保存成功，有逻辑错误！"),
                 this);
@@ -206,7 +216,7 @@ bool EntryWindow::CloseQuery() {
         errorList_->hide();
         // A record with logic errors is held, not saved. A failed write keeps the window and
         // the edits: the message has said why.
-        return errorList_->HasNoMessages() ? Save(true) : Hold();
+        return errorList_->HasNoMessages() ? Save(true) : Hold(true);
     }
     // Answered No, or nothing to ask: what is on screen is dropped on purpose.
     journal_->Clear();
@@ -222,6 +232,7 @@ void EntryWindow::reject() {
 }
 
 void EntryWindow::Navigate(int which) {
+    if (RefuseWhileOperationRuns(this)) return;
     if (!CloseQuery()) return;
     const int count = list_->Model().RowCount();
     const int row = list_->CurrentRow();

@@ -4,10 +4,12 @@
 #include "common/local_time.h"
 #include "common/user_error.h"
 #include "exchange/backup.h"
+#include "exchange/blocked_records.h"
 #include "exchange/conflict_resolution.h"
 #include "exchange/conflict_view.h"
 #include "exchange/data_import.h"
 #include "exchange/exchange_error.h"
+#include "exchange/exchange_messages.h"
 #include "exchange/import_history_dialog.h"
 #include "exchange/network_report.h"
 #include "exchange/package_export.h"
@@ -17,6 +19,7 @@
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"
 #include "widgets/progress_window.h"
+#include "widgets/running_operation.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -46,27 +49,24 @@ void Guarded(QWidget* parent, const std::function<void()>& work) {
     }
 }
 
-// Shows the shared progress window for the run of an operation and hides it on every path.
-class ShownWhileRunning {
-  public:
-    explicit ShownWhileRunning(TProgressBarForm* window) : window_(window) {
-        if (window_) window_->show();
-    }
-    ~ShownWhileRunning() { Hide(); }
-    ShownWhileRunning(const ShownWhileRunning&) = delete;
-    ShownWhileRunning& operator=(const ShownWhileRunning&) = delete;
-    void Hide() const {
-        if (window_) window_->hide();
-    }
-
-  private:
-    TProgressBarForm* window_;
-};
+// A refusal for records that may not leave says how many of each kind hold it up and offers
+// to list exactly those; true when the export must not go on.
+bool RefusedForBlockedRecords(const ExchangeContext& context, const char* refusal) {
+    const auto blocked = exchange::FindBlockedRecords(*context.db);
+    if (blocked.Empty()) return false;
+    const QString text = QString::fromUtf8(refusal) + QStringLiteral("\n") +
+                         Q(exchange::BlockedRecordsCounts(blocked)) +
+                         QStringLiteral("\n是否列出这些数据？");
+    if (AskYesNo(text, context.parent) && context.showRecords)
+        context.showRecords(exchange::kBlockedRecordsCondition);
+    return true;
+}
 
 }  // namespace
 
 void ExportOfflinePackage(const ExchangeContext& context) {
     Guarded(context.parent, [&] {
+        if (RefusedForBlockedRecords(context, exchange::messages::kExportBlocked)) return;
         exchange::CheckExportGate(*context.db);
         exchange::CheckExportedLimits(*context.db);
         QString provider = context.databaseLabel;
@@ -86,17 +86,18 @@ void ExportOfflinePackage(const ExchangeContext& context) {
             Q(exchange::SuggestedPackageName(provider.toStdString(), CurrentLocalTime())),
             QStringLiteral(".dat"));
         if (target.isEmpty()) return;
-        const ShownWhileRunning shown(context.progress);
+        const RunningOperation running(context.progress);
         const auto result = exchange::ExportPackage(
             *context.db, exchange::PackageTemplatePath(context.programFolder), Path(target),
             provider.toStdString(), ProgressOf(context.progress));
-        shown.Hide();
+        running.HideProgress();
         ShowMessage(Q(result.message), context.parent);
     });
 }
 
 void ExportNetworkReport(const ExchangeContext& context) {
     Guarded(context.parent, [&] {
+        if (RefusedForBlockedRecords(context, exchange::kIncompleteDataMessage)) return;
         exchange::CheckNetworkReportGate(*context.db);
         const std::tm now = CurrentLocalTime();
         const std::chrono::year_month_day today{
@@ -109,7 +110,7 @@ void ExportNetworkReport(const ExchangeContext& context) {
                             Q(exchange::SuggestedNetworkReportName(today)), QStringLiteral(".dat"));
         if (chosen.isEmpty()) return;
         TProgressBarForm* window = context.progress;
-        if (window) window->show();
+        const RunningOperation running(window);
         const auto result = exchange::ExportNetworkReport(
             *context.db, exchange::NetworkReportPathsFor(Path(chosen)),
             [window](std::uint64_t done, std::uint64_t total) {
@@ -125,11 +126,10 @@ void ExportNetworkReport(const ExchangeContext& context) {
                 QApplication::processEvents();
                 return check::RunControl::Continue;
             });
-        if (window) window->hide();
+        running.HideProgress();
         if (!result.stopped)
             ShowMessage(QString::fromUtf8(exchange::kNetworkReportDone), context.parent);
     });
-    if (context.progress) context.progress->hide();
 }
 
 void ImportDataFileCommand(const ExchangeContext& context) {
@@ -147,33 +147,37 @@ void ImportDataFileCommand(const ExchangeContext& context) {
         if (box.exec() != QMessageBox::Yes) return;
         std::optional<exchange::ImportResult> result;
         {
-            const ShownWhileRunning shown(context.progress);
+            const RunningOperation running(context.progress);
             result = exchange::TransferImport(*context.db, prepared, check::TemporaryFolder(),
                                               ProgressOf(context.progress));
+        }
+        // Codes already present (a re-submission): straight to settling them record by record.
+        // Their report is written; it is shown only when the user leaves them unsettled.
+        if (!result->imported && result->conflictReport) {
+            if (!ResolveCollisionsAndImport(context, prepared))
+                OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
+            return;
         }
         if (result->conflictReport)
             OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
         ShowMessage(Q(result->message), context.parent);
-        // Codes already present: the user may settle them record by record and import again.
-        if (!result->imported && result->conflictReport)
-            ResolveCollisionsAndImport(context, prepared);
     });
     if (context.refreshList) context.refreshList();
 }
 
-void ResolveCollisionsAndImport(const ExchangeContext& context,
+bool ResolveCollisionsAndImport(const ExchangeContext& context,
                                 const exchange::PreparedImport& prepared) {
     auto collisions = exchange::ListCollisions(*context.db, prepared);
-    if (collisions.empty()) return;
+    if (collisions.empty()) return false;
     ConflictView view(
         std::move(collisions),
         [&](double code) { return exchange::DescribeDifferences(*context.db, prepared, code); },
         context.parent);
-    if (view.exec() != QDialog::Accepted) return;
+    if (view.exec() != QDialog::Accepted) return false;
     const auto decisions = view.Decisions();
     std::optional<exchange::ImportResult> result;
     {
-        const ShownWhileRunning shown(context.progress);
+        const RunningOperation running(context.progress);
         result =
             exchange::ImportWithDecisions(*context.db, prepared, decisions,
                                           check::TemporaryFolder(), ProgressOf(context.progress));
@@ -181,6 +185,7 @@ void ResolveCollisionsAndImport(const ExchangeContext& context,
     if (result->conflictReport)
         OpenFileInViewer(Q(result->conflictReport->string()), context.parent);
     ShowMessage(Q(result->message), context.parent);
+    return true;
 }
 
 void ShowImportHistory(const ExchangeContext& context) {
@@ -196,7 +201,13 @@ void BackupDatabaseCommand(const ExchangeContext& context) {
             AskSaveFileName(context.parent, QStringLiteral("备份文件存放为"),
                             QStringLiteral("Access文件(*.mdb)"), QString(), QStringLiteral(".mdb"));
         if (target.isEmpty()) return;
-        ShowMessage(Q(exchange::BackupDatabase(*context.db, Path(target))), context.parent);
+        QString done;
+        {
+            const RunningOperation running(context.progress);
+            done = Q(
+                exchange::BackupDatabase(*context.db, Path(target), ProgressOf(context.progress)));
+        }
+        ShowMessage(done, context.parent);
     });
     if (context.refreshList) context.refreshList();
 }

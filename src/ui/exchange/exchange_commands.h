@@ -26,6 +26,8 @@ struct ExchangeContext {
     QString databaseLabel;
     TProgressBarForm* progress = nullptr;
     std::function<void()> refreshList;  // re-read the record list, back to its row
+    // Lists the records of a query condition ("where …") for the user to look at and mend.
+    std::function<void(const std::string& condition)> showRecords;
 };
 
 void ExportOfflinePackage(const ExchangeContext& context);   // "上报到离线版"
@@ -35,8 +37,8 @@ void BackupDatabaseCommand(const ExchangeContext& context);  // "数据备份"
 void ShowImportHistory(const ExchangeContext& context);      // "导入记录"
 
 // After an import refused for codes already present: the conflict view, and on its "导  入" the
-// import with the user's decisions. Nothing changes when the view is cancelled.
-void ResolveCollisionsAndImport(const ExchangeContext& context,
+// import with the user's decisions. Nothing changes when the view is cancelled (false).
+bool ResolveCollisionsAndImport(const ExchangeContext& context,
                                 const exchange::PreparedImport& prepared);
 
 }  // namespace tallwick::ui

@@ -50,7 +50,8 @@ ImportHistoryDialog::ImportHistoryDialog(SQLite::Database& db, QWidget* parent) 
         table_->setItem(row, 7, Cell(QString::number(entry.kept), true));
         auto* outcome = Cell(Q(entry.outcome));
         outcome->setToolTip(QString::fromStdString(entry.outcome));
-        if (!entry.succeeded) outcome->setForeground(QColor(190, 30, 30));
+        if (!entry.succeeded && entry.operation != exchange::kHistoryConflict)
+            outcome->setForeground(QColor(190, 30, 30));
         table_->setItem(row, 8, outcome);
     }
     table_->resizeColumnsToContents();

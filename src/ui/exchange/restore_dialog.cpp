@@ -5,6 +5,7 @@
 #include "store/safety_copy.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
+#include "widgets/running_operation.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -124,6 +125,7 @@ void RestoreDialog::ChooseOtherFile() {
 }
 
 bool RestoreDialog::RestoreFile(const std::filesystem::path& file) {
+    const RunningOperation running;
     try {
         const auto backup = exchange::InspectBackup(connection_.Db(), file);
         if (!ConfirmWarning(Q(exchange::RestoreQuestion(backup)), this)) return false;

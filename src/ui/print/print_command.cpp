@@ -8,6 +8,7 @@
 #include "entry/record_io.h"
 #include "print/annual_report.h"
 #include "store/program_folder.h"
+#include "widgets/running_operation.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -38,7 +39,7 @@ QString PrintAnnualReport(QWidget* parent, SQLite::Database& db,
     const QString folder = outputFolder.isEmpty() ? DocumentsFolder() : outputFolder;
     QDir().mkpath(folder);
     const QString path = NewReportPath(folder, code);
-    if (progress) progress->show();
+    const RunningOperation running(progress);
     try {
         print::WriteAnnualReport(
             db, DeliveredFile(programFolder, print::kAnnualReportTemplateName), code,
@@ -48,11 +49,11 @@ QString PrintAnnualReport(QWidget* parent, SQLite::Database& db,
                 step(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(total));
             });
     } catch (const std::exception& error) {
-        if (progress) progress->hide();
+        running.HideProgress();
         ShowMessage(QString::fromUtf8(error.what()), parent);
         return {};
     }
-    if (progress) progress->hide();
+    running.HideProgress();
     OpenFileInViewer(path, parent);
     return path;
 }

@@ -10,6 +10,7 @@
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"
 #include "widgets/progress_window.h"
+#include "widgets/running_operation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -227,10 +228,12 @@ void DataListDialog::ExportList() {
         title, QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString(),
         chosen.toStdString()};
 
-    if (progress_) progress_->show();
-    const std::filesystem::path written =
-        query::ExportDataList(db_, queries, layout, request, ProgressOf(progress_, kExportCaption));
-    if (progress_) progress_->hide();
+    std::filesystem::path written;
+    {
+        const RunningOperation running(progress_);
+        written = query::ExportDataList(db_, queries, layout, request,
+                                        ProgressOf(progress_, kExportCaption));
+    }
     lastWorkbook_ = Q(written.string());
     ShowMessage(Q(query::WorkbookExportedMessage(written)), this);
 }

@@ -15,6 +15,7 @@
 #include "widgets/operation_progress.h"
 #include "widgets/progress_window.h"
 #include "widgets/question_dialog.h"
+#include "widgets/running_operation.h"
 
 #include <QDate>
 #include <QHBoxLayout>
@@ -166,11 +167,13 @@ void QueryResultList::SaveAsDatabase() {
         const QString chosen = askFileName(QStringLiteral("Access文件(*.mdb)"), SuggestedName(),
                                            QStringLiteral(".mdb"));
         if (chosen.trimmed().isEmpty()) return;
-        if (progress_) progress_->show();
-        const auto written = query::ExportResultDatabase(
-            database_(), statements_.detail, statements_.detail1, kTitle.toStdString(),
-            chosen.toStdString(), ProgressOf(progress_, QStringLiteral("数据导出...")));
-        if (progress_) progress_->hide();
+        std::filesystem::path written;
+        {
+            const RunningOperation running(progress_);
+            written = query::ExportResultDatabase(
+                database_(), statements_.detail, statements_.detail1, kTitle.toStdString(),
+                chosen.toStdString(), ProgressOf(progress_, QStringLiteral("数据导出...")));
+        }
         ShowMessage(Q(query::DatabaseExportedMessage(written)), this);
     });
 }
@@ -199,10 +202,12 @@ void QueryResultList::SaveAsWorkbook() {
             kTitle.toStdString(),
             QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString(),
             chosen.toStdString()};
-        if (progress_) progress_->show();
-        const auto written = query::ExportResultWorkbook(
-            db, rows, columns, request, ProgressOf(progress_, QStringLiteral("数据导出...")));
-        if (progress_) progress_->hide();
+        std::filesystem::path written;
+        {
+            const RunningOperation running(progress_);
+            written = query::ExportResultWorkbook(
+                db, rows, columns, request, ProgressOf(progress_, QStringLiteral("数据导出...")));
+        }
         ShowMessage(Q(query::WorkbookExportedMessage(written)), this);
     });
 }

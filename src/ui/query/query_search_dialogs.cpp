@@ -217,6 +217,8 @@ LocateDialog::LocateDialog(SQLite::Database& db, RecordListView& list, QWidget* 
     connect(name_, &QLineEdit::textChanged, byName_, [this] { byName_->setChecked(true); });
 
     connect(locate_, &QPushButton::clicked, this, &LocateDialog::Locate);
+    connect(code_, &QLineEdit::returnPressed, this, &LocateDialog::Locate);
+    connect(name_, &QLineEdit::returnPressed, this, &LocateDialog::Locate);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(byCode_);
     layout->addWidget(code_);

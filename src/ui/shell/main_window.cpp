@@ -22,12 +22,14 @@
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
 #include "widgets/question_dialog.h"
+#include "widgets/running_operation.h"
 #include "widgets/two_bar_progress_window.h"
 
 #include <QDate>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -89,6 +91,8 @@ MainWindow::MainWindow(StartupResult startup, Registry& registry, QWidget* paren
     // Enable rules are cheap; re-evaluating them a few times a second keeps them true after
     // anything that changes the list, without every change having to remember them.
     connect(&idle_, &QTimer::timeout, this, &MainWindow::UpdateActions);
+    connect(&RunningOperationSignals::Instance(), &RunningOperationSignals::changed, this,
+            &MainWindow::UpdateActions);
     idle_.start(150);
     UpdateActions();
 }
@@ -137,50 +141,58 @@ void MainWindow::BuildListMenu() {
 
 void MainWindow::WireActions() {
     const auto& a = actions_;
-    connect(a.addNew, &QAction::triggered, this, &MainWindow::AddRecords);
-    connect(a.modify, &QAction::triggered, this, &MainWindow::ModifyRecord);
-    connect(a.remove, &QAction::triggered, this, &MainWindow::DeleteRecords);
-    connect(a.compress, &QAction::triggered, this, &MainWindow::CompactDatabase);
-    connect(a.restore, &QAction::triggered, this, &MainWindow::RestoreBackup);
-    connect(a.importHistory, &QAction::triggered, this, [this] { ShowImportHistory(Exchange()); });
-    connect(a.options, &QAction::triggered, this, &MainWindow::EditOptions);
-    connect(a.recordGrid, &QAction::triggered, this, &MainWindow::ChooseColumns);
-    connect(a.check, &QAction::triggered, this, &MainWindow::CheckRecords);
-    connect(a.checkSelected, &QAction::triggered, this, &MainWindow::CheckSelected);
-    connect(a.about, &QAction::triggered, this, &MainWindow::ShowAbout);
-    connect(a.sum, &QAction::triggered, this, [this] {
+    // No command starts while an operation runs, whichever way it was asked for.
+    const auto on = [this](QAction* action, std::function<void()> handler) {
+        connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] {
+            if (!RefuseWhileOperationRuns(this)) handler();
+        });
+    };
+    on(a.addNew, [this] { AddRecords(); });
+    on(a.modify, [this] { ModifyRecord(); });
+    on(a.remove, [this] { DeleteRecords(); });
+    on(a.compress, [this] { CompactDatabase(); });
+    on(a.restore, [this] { RestoreBackup(); });
+    on(a.importHistory, [this] { ShowImportHistory(Exchange()); });
+    on(a.options, [this] { EditOptions(); });
+    on(a.recordGrid, [this] { ChooseColumns(); });
+    on(a.check, [this] { CheckRecords(); });
+    on(a.checkSelected, [this] { CheckSelected(); });
+    on(a.about, [this] { ShowAbout(); });
+    on(a.sum, [this] {
         SummaryDialog dialog(Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
                              twoBarProgress_, this);
         dialog.exec();
     });
-    connect(a.group, &QAction::triggered, this, [this] {
+    on(a.group, [this] {
         GroupListDialog dialog(Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
-                               this);
+                               progress_, this);
         dialog.exec();
     });
-    connect(a.saveList, &QAction::triggered, this, [this] {
+    on(a.saveList, [this] {
         DataListDialog dialog(Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
                               state_.databaseLabel, registry_, progress_, this);
         dialog.exec();
     });
-    connect(a.locate, &QAction::triggered, this, [this] {
+    on(a.locate, [this] {
         LocateDialog dialog(Connection().Db(), *list_, this);
         dialog.exec();
     });
-    connect(a.print, &QAction::triggered, this, &MainWindow::PrintCurrentRecord);
-    connect(a.conditionSearch, &QAction::triggered, this, &MainWindow::SearchByIndicator);
-    connect(a.search, &QAction::triggered, this, &MainWindow::SearchByCodeRange);
-    connect(a.fastImport, &QAction::triggered, this, [this] { ImportDataFileCommand(Exchange()); });
-    connect(a.backup, &QAction::triggered, this, [this] { BackupDatabaseCommand(Exchange()); });
-    connect(a.exportOffline, &QAction::triggered, this,
-            [this] { ExportOfflinePackage(Exchange()); });
-    connect(a.exportNetwork, &QAction::triggered, this,
-            [this] { ExportNetworkReport(Exchange()); });
+    on(a.print, [this] { PrintCurrentRecord(); });
+    on(a.conditionSearch, [this] { SearchByIndicator(); });
+    on(a.search, [this] { SearchByCodeRange(); });
+    on(a.fastImport, [this] { ImportDataFileCommand(Exchange()); });
+    on(a.backup, [this] { BackupDatabaseCommand(Exchange()); });
+    on(a.exportOffline, [this] { ExportOfflinePackage(Exchange()); });
+    on(a.exportNetwork, [this] { ExportNetworkReport(Exchange()); });
     connect(a.quit, &QAction::triggered, this, &QWidget::close);
     // Keys on the list run the handlers whatever the enable rules say.
     connect(list_, &RecordListView::deleteRequested, this, &MainWindow::DeleteRecords);
     connect(list_, &RecordListView::addRequested, this, &MainWindow::AddRecords);
     connect(list_, &RecordListView::modifyRequested, this, &MainWindow::ModifyRecord);
+    // Insert adds wherever the focus is: an empty list at start-up may not hold it.
+    auto* insertKey = new QShortcut(QKeySequence(Qt::Key_Insert), this);
+    insertKey->setContext(Qt::WindowShortcut);
+    connect(insertKey, &QShortcut::activated, this, &MainWindow::AddRecords);
 }
 
 bool MainWindow::ListNotEmpty() const {
@@ -188,14 +200,19 @@ bool MainWindow::ListNotEmpty() const {
 }
 
 void MainWindow::UpdateActions() {
-    const bool notEmpty = ListNotEmpty();
     const auto& a = actions_;
+    const bool idle = !RunningOperation::Any();
+    for (QAction* action : {a.addNew, a.check, a.conditionSearch, a.sum, a.group, a.saveList,
+                            a.fastImport, a.backup, a.exportOffline, a.exportNetwork, a.compress,
+                            a.restore, a.importHistory, a.options, a.checkSelected, a.about})
+        action->setEnabled(idle);
+    const bool notEmpty = idle && ListNotEmpty();
     a.modify->setEnabled(notEmpty);
     a.remove->setEnabled(notEmpty);
     a.locate->setEnabled(notEmpty);
     a.search->setEnabled(notEmpty);
     a.print->setEnabled(notEmpty);
-    a.recordGrid->setEnabled(list_->IsListShown());
+    a.recordGrid->setEnabled(idle && list_->IsListShown());
 }
 
 void MainWindow::PrintCurrentRecord() {
@@ -247,7 +264,8 @@ ExchangeContext MainWindow::Exchange() {
             Connection().CurrentDatabasePath().parent_path(),
             state_.databaseLabel,
             progress_,
-            [this] { RefreshListKeepingRecord(); }};
+            [this] { RefreshListKeepingRecord(); },
+            [this](const std::string& condition) { ShowQueryResults(condition); }};
 }
 
 void MainWindow::AddRecords() {
@@ -259,6 +277,7 @@ void MainWindow::ModifyRecord() {
 }
 
 void MainWindow::DeleteRecords() {
+    if (RefuseWhileOperationRuns(this)) return;
     DeletableList rows{
         [this] { return model_->RowCount(); },    [this] { return list_->MarkedRowsInMarkOrder(); },
         [this] { return list_->CurrentRow(); },   [this](int row) { return model_->CodeAt(row); },

@@ -8,13 +8,16 @@
 #include "summary/groupings.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
+#include "widgets/operation_progress.h"
+#include "widgets/progress_window.h"
 #include "widgets/question_dialog.h"
+#include "widgets/running_operation.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 
 namespace tallwick::ui {
@@ -48,20 +51,17 @@ void ShowTransferError(const std::exception& error, QWidget* parent) {
         ShowMessage(QString::fromUtf8(exchange::RunTimeError(error.what()).what()), parent);
 }
 
-void KeepPainting(std::uint64_t, std::uint64_t) {
-    QApplication::processEvents();
-}
-
 }  // namespace
 
 GroupListDialog::GroupListDialog(SQLite::Database& db, std::filesystem::path programFolder,
-                                 QWidget* parent)
+                                 TProgressBarForm* progress, QWidget* parent)
     : QDialog(parent),
       db_(db),
       programFolder_(std::move(programFolder)),
       grid_(new QTableWidget(0, 1)),
       remove_(NewButton(QStringLiteral("除  去"), "tbRemove")),
-      modify_(NewButton(QStringLiteral("修  改"), "tbModify")) {
+      modify_(NewButton(QStringLiteral("修  改"), "tbModify")),
+      progress_(progress) {
     setWindowTitle(QStringLiteral("自定义分组列表"));
     askName = [this] { return AskGroupingName(this); };
     confirmDelete = [this](const QString& text) {
@@ -94,8 +94,8 @@ GroupListDialog::GroupListDialog(SQLite::Database& db, std::filesystem::path pro
     auto* exportButton = NewButton(QStringLiteral("导  出"), "tbExport");
     auto* back = NewButton(QStringLiteral("返  回"), "tbReturn");
     auto* buttons = new QHBoxLayout;
-    for (auto* button : {add, remove_, modify_, import, exportButton, back})
-        buttons->addWidget(button);
+    buttons_ = {add, remove_, modify_, import, exportButton, back};
+    for (auto* button : buttons_) buttons->addWidget(button);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_, 1);
@@ -169,8 +169,11 @@ void GroupListDialog::ImportGroupings() {
     const QString file = askImportFile();
     if (file.isEmpty()) return;
     try {
-        const auto result =
-            exchange::ImportTables(db_, exchange::kGroupTables, file.toStdString(), KeepPainting);
+        exchange::TableImportResult result;
+        Transfer([&](const exchange::ExchangeProgress& progress) {
+            result =
+                exchange::ImportTables(db_, exchange::kGroupTables, file.toStdString(), progress);
+        });
         for (const auto& missing : result.missingTables)
             ShowMessage(QString::fromStdString(missing), this);
         ShowMessage(QString::fromStdString(result.message), this);
@@ -184,13 +187,30 @@ void GroupListDialog::ExportGroupings() {
     const QString file = askExportFile();
     if (file.isEmpty()) return;
     try {
-        ShowMessage(QString::fromStdString(exchange::ExportTables(
-                        programFolder_ / kDatabaseFileName, exchange::kGroupTables,
-                        file.toStdString(), KeepPainting)),
-                    this);
+        std::string message;
+        Transfer([&](const exchange::ExchangeProgress& progress) {
+            message = exchange::ExportTables(programFolder_ / kDatabaseFileName,
+                                             exchange::kGroupTables, file.toStdString(), progress);
+        });
+        ShowMessage(QString::fromStdString(message), this);
     } catch (const std::exception& error) {
         ShowTransferError(error, this);
     }
+}
+
+void GroupListDialog::Transfer(const std::function<void(const exchange::ExchangeProgress&)>& work) {
+    std::vector<QPushButton*> disabled;
+    for (QPushButton* button : buttons_) {
+        if (!button->isEnabled()) continue;
+        button->setEnabled(false);
+        disabled.push_back(button);
+    }
+    // Back as they were on every path, before the outcome's message.
+    const auto enableAgain = qScopeGuard([&disabled] {
+        for (QPushButton* button : disabled) button->setEnabled(true);
+    });
+    const RunningOperation running(progress_);
+    work(ProgressOf(progress_));
 }
 
 std::int64_t GroupListDialog::SelectedId() const {

@@ -6,6 +6,7 @@
 #include "summary/groupings.h"
 #include "summary/summary_workbook.h"
 #include "widgets/message_box.h"
+#include "widgets/running_operation.h"
 #include "widgets/two_bar_progress_window.h"
 
 #include <QApplication>
@@ -242,16 +243,17 @@ void SummaryDialog::RunSummary() {
 
     QDir().mkpath(outputFolder);
     const QString path = NewWorkbookPath(outputFolder);
-    if (progress_) progress_->show();
-    try {
-        summary::WriteSummaryWorkbook(db_,
-                                      DeliveredFile(programFolder_, summary::kSummaryTemplateName),
-                                      request, path.toStdString(), TwoBarsOf(progress_));
-    } catch (const std::exception& error) {
-        if (progress_) progress_->hide();
-        return ShowMessage(QString::fromUtf8(error.what()), this);
+    {
+        const RunningOperation running(progress_);
+        try {
+            summary::WriteSummaryWorkbook(
+                db_, DeliveredFile(programFolder_, summary::kSummaryTemplateName), request,
+                path.toStdString(), TwoBarsOf(progress_));
+        } catch (const std::exception& error) {
+            running.HideProgress();
+            return ShowMessage(QString::fromUtf8(error.what()), this);
+        }
     }
-    if (progress_) progress_->hide();
     lastWorkbook_ = path;
     HandOver(path, this);
 }

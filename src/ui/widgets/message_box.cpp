@@ -26,6 +26,13 @@ bool ConfirmWarning(const QString& text, QWidget* parent) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool AskYesNo(const QString& text, QWidget* parent) {
+    if (Prompts().question) return Prompts().question(text);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("提示信息"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void OpenFileInViewer(const QString& path, QWidget* parent, const QString& savedText) {
     if (Prompts().openFile) return Prompts().openFile(path);
     // A viewer that cannot be started is not an error of the operation that made the file, but

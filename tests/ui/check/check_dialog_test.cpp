@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -150,21 +151,57 @@ class CheckDialogTest : public QObject {
         QCOMPARE(opened.size(), 1);
     }
 
+    // Esc and the window's close stop the run as 返回 does: none may hide a run that goes on.
+    void stopHalfWayKeepsWhatWasDoneAndSaysNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("返回") << QStringLiteral("return");
+        QTest::newRow("Esc") << QStringLiteral("escape");
+        QTest::newRow("close box") << QStringLiteral("close");
+    }
     void stopHalfWayKeepsWhatWasDoneAndSaysNothing() {
+        QFETCH(QString, how);
         AddFaultyRecords(6);
         int refreshed = 0;
         CheckDialog dialog(copy->Db(), "测试", {}, [&] { ++refreshed; });
         dialog.allChoice()->setChecked(true);
+        std::uint64_t last = 0;
         dialog.afterRecord = [&](std::uint64_t done) {
-            if (done == 3) dialog.returnButton()->click();
+            last = done;
+            if (done != 3) return;
+            if (how == QStringLiteral("return"))
+                dialog.returnButton()->click();
+            else if (how == QStringLiteral("escape"))
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else
+                dialog.close();
         };
         dialog.show();
         dialog.checkButton()->click();
+        QCOMPARE(last, std::uint64_t{3});
         QCOMPARE(CountState(2), 3);
         QVERIFY(messages.isEmpty());
         QVERIFY(opened.isEmpty());
         QCOMPARE(refreshed, 0);
         QVERIFY(!dialog.isVisible());
+    }
+
+    // A run shorter than one timer tick still ends on its final counts, and they stay in sight.
+    void theFinalCountsStayAfterAShortRun() {
+        AddFaultyRecords(3);
+        CheckDialog dialog(copy->Db(), "测试", {}, {});
+        dialog.allChoice()->setChecked(true);
+        dialog.show();
+        dialog.checkButton()->click();
+        QCOMPARE(dialog.doneLabel()->text(), QStringLiteral("已完成 3"));
+        QCOMPARE(dialog.leftLabel()->text(), QStringLiteral("待完成 0"));
+        QVERIFY(dialog.doneLabel()->isVisible());
+        QVERIFY(dialog.leftLabel()->isVisible());
+        QVERIFY(dialog.checkButton()->isEnabled());
+        QVERIFY(!dialog.pauseButton()->isEnabled());
+        QVERIFY(dialog.allChoice()->isEnabled());
+        QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
+        QVERIFY(dialog.grab().save(
+            QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/check_dialog_after_run.png")));
     }
 };
 

@@ -9,6 +9,7 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QHash>
 #include <QLabel>
@@ -181,7 +182,7 @@ class EntryPartsTest : public QObject {
         // A code takes digits only and nothing below 1.
         code->setFocus();
         code->clear();
-        QTest::keyClicks(code, "1,2");
+        QTest::keyClicks(code, "12");
         QCOMPARE(code->text(), QStringLiteral("12"));
         amount->setFocus();
         code->setFocus();
@@ -190,11 +191,61 @@ class EntryPartsTest : public QObject {
         amount->setFocus();
         QCOMPARE(code->text(), QStringLiteral("12"));
         QCOMPARE(code->rejection(), QStringLiteral("可输入1到99999999999999之间的整数"));
+    }
 
+    // A refused decimal mark ends the number being typed: the digits after it were meant as a
+    // fraction, and must never multiply the whole part. Pasted text is taken whole or not at all.
+    void numberBoxRefusesAFractionWhole_data() {
+        QTest::addColumn<bool>("decimals");
+        QTest::addColumn<bool>("paste");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("typed 3.5") << false << false << "3.5"
+                                   << "3" << true;
+        QTest::newRow("typed 1,5") << false << false << "1,5"
+                                   << "1" << true;
+        QTest::newRow("typed 12.75") << false << false << "12.75"
+                                     << "12" << true;
+        QTest::newRow("typed 3.5, then a key, then 4") << false << false << "3.54"
+                                                       << "4" << true;
+        QTest::newRow("typed 1,5 with decimals") << true << false << "1,5"
+                                                 << "1" << true;
+        QTest::newRow("typed 3.5 with decimals") << true << false << "3.5"
+                                                 << "3.5" << false;
+        QTest::newRow("pasted 3.5") << false << true << "3.5"
+                                    << "" << true;
+        QTest::newRow("pasted 1,5") << false << true << "1,5"
+                                    << "" << true;
+        QTest::newRow("pasted 1,234") << false << true << "1,234"
+                                      << "1,234" << false;
+    }
+    void numberBoxRefusesAFractionWhole() {
+        QFETCH(bool, decimals);
+        QFETCH(bool, paste);
+        QFETCH(QString, input);
+        QFETCH(QString, kept);
+        QFETCH(bool, told);
+        EntryNumberBox box;
+        box.setDecimals(decimals);
+        box.setLimits(0, 99999999, 0);
+        if (paste) {
+            QApplication::clipboard()->setText(input);
+            box.paste();
+        } else {
+            QTest::keyClicks(&box, input);
+        }
+        QCOMPARE(box.text(), kept);
+        QCOMPARE(!box.rejection().isEmpty(), told);
+    }
+
+    void aCodeTypedWithSeparatorsKeepsTheDigitsBeforeTheFirst() {
+        QWidget window;
         const EntryForm form = BuildEntryForm(&window);
         auto* c901 = qobject_cast<EntryNumberBox*>(form.Field(QStringLiteral("c901")));
         QTest::keyClicks(c901, "100,000");
-        QCOMPARE(c901->text(), QStringLiteral("100000"));
+        QCOMPARE(c901->text(), QStringLiteral("100"));
+        QVERIFY(!c901->rejection().isEmpty());
     }
 
     void errorListRowsAndHeights() {

@@ -160,6 +160,32 @@ class EntryWindowTest : public QObject {
         QCOMPARE(model->RowCount(), 1);
     }
 
+    // F2 saves from any field, as the button and its tool tip say; the record just saved may be
+    // printed again at once.
+    void f2SavesFromAnyFieldAndPrintIsAvailableAgain() {
+        KeepOnlyRuleOne();
+        Open(true);
+        FillValidCover();
+        QVERIFY(window->Save());
+        Open(false);
+        std::vector<double> printed;
+        window->printRecord = [&printed](double code) { printed.push_back(code); };
+        QPushButton* save = window->Button(QStringLiteral("tbSave"));
+        QPushButton* print = window->Button(QStringLiteral("tbPrint"));
+        QVERIFY(save->text().contains(QStringLiteral("F2")));
+        QVERIFY(save->toolTip().contains(QStringLiteral("F2")));
+        ShowActive();
+        Text("c905")->setFocus();
+        Text("c905")->setText(QStringLiteral("李四"));
+        QVERIFY(!print->isEnabled());
+        QTest::keyClick(Text("c905"), Qt::Key_F2);
+        QCOMPARE(messages.last(), QStringLiteral("数据保存成功，没有逻辑错误！"));
+        QCOMPARE(Count("SELECT count(*) FROM dt_data WHERE c905 = '李四'"), 1);
+        QVERIFY(print->isEnabled());
+        QTest::keyClick(Text("c905"), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(printed, std::vector<double>{100000000001.0});
+    }
+
     void saveWithLogicErrorsStoresStateTwo() {
         KeepOnlyRuleOne();
         Open(true);
@@ -333,12 +359,15 @@ class EntryWindowTest : public QObject {
     void closeQueryYesSavesACleanRecordAndHoldsOneWithErrors_data() {
         QTest::addColumn<int>("z002");
         QTest::addColumn<int>("state");
-        QTest::newRow("clean") << 0 << 1;
-        QTest::newRow("logic error") << 9 << 0;
+        QTest::addColumn<QString>("told");
+        QTest::newRow("clean") << 0 << 1 << QStringLiteral("数据保存成功，没有逻辑错误！");
+        // Held, not saved: the user who answered 是 must learn why.
+        QTest::newRow("logic error") << 9 << 0 << QStringLiteral("有逻辑错误，已临时保存");
     }
     void closeQueryYesSavesACleanRecordAndHoldsOneWithErrors() {
         QFETCH(int, z002);
         QFETCH(int, state);
+        QFETCH(QString, told);
         KeepOnlyRuleOne();
         Open(true);
         FillValidCover();
@@ -349,6 +378,7 @@ class EntryWindowTest : public QObject {
                  QStringList{QStringLiteral("对数据改动后尚未保存，准备保存这些改动吗？")});
         QVERIFY(!window->isVisible());
         QCOMPARE(Count("SELECT RecordState FROM dt_data"), state);
+        QCOMPARE(messages.last(), told);
         QVERIFY(!window->ErrorList().isVisible());
     }
 

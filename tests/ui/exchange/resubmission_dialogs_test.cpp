@@ -18,7 +18,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -178,7 +180,7 @@ class ResubmissionDialogsTest : public QObject {
     // After the refusal the view comes up; its choices import, its cancel changes nothing.
     void theChoicesOfTheViewImportAndCancellingChangesNothing() {
         const auto before = test::RecordRows(Db());
-        ExchangeContext context{nullptr, &Db(), receiver->Folder(), {}, nullptr, {}};
+        ExchangeContext context{nullptr, &Db(), receiver->Folder(), {}, nullptr, {}, {}};
         const auto prepared = exchange::PrepareImport(Db(), package, receiver->Folder());
         const auto answerView = [](bool import) {
             QTimer::singleShot(0, [import] {
@@ -262,21 +264,66 @@ class ResubmissionDialogsTest : public QObject {
                  qPrintable(text));
     }
 
+    // A re-submission's codes already present are a step of their own, not a failure.
     void theHistoryListsImportsNewestFirstWithFailuresMarked() {
+        exchange::HistoryEntry failed;
+        failed.operation = exchange::kHistoryImport;
+        exchange::AppendFailureHistory(Db(), failed, "文件格式错误,请重新选择！");
         const auto prepared = exchange::PrepareImport(Db(), package, receiver->Folder());
         exchange::TransferImport(Db(), prepared, reports->Path());
         exchange::ImportWithDecisions(Db(), prepared, {{kFirst + 3}}, reports->Path());
         ImportHistoryDialog dialog(Db());
         QTableWidget* table = dialog.Table();
-        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->rowCount(), 3);
         QCOMPARE(table->item(0, 3)->text(), QStringLiteral("某某区总工会"));
         QCOMPARE(table->item(0, 5)->text(), QStringLiteral("2"));
         QCOMPARE(table->item(0, 6)->text(), QStringLiteral("1"));
         QCOMPARE(table->item(0, 7)->text(), QStringLiteral("2"));
         QCOMPARE(table->item(0, 8)->text(), QStringLiteral("成功"));
         QVERIFY(!table->item(0, 8)->data(Qt::ForegroundRole).isValid());
-        QVERIFY(table->item(1, 8)->text().startsWith(QStringLiteral("导入过程中发生错误")));
-        QCOMPARE(table->item(1, 8)->foreground().color(), QColor(190, 30, 30));
+        QCOMPARE(table->item(1, 1)->text(), QStringLiteral("编号冲突"));
+        QCOMPARE(table->item(1, 8)->text(),
+                 QStringLiteral("有3条数据的编号已经存在，等待逐条处理"));
+        QVERIFY(!table->item(1, 8)->data(Qt::ForegroundRole).isValid());
+        QCOMPARE(table->item(2, 8)->text(), QStringLiteral("文件格式错误,请重新选择！"));
+        QCOMPARE(table->item(2, 8)->foreground().color(), QColor(190, 30, 30));
+    }
+
+    // A package with codes already present goes straight to the conflict view, its report
+    // written and no error said before; left unsettled, the report is shown.
+    void aResubmissionGoesStraightToTheConflictView() {
+        const ExchangeContext context{nullptr, &Db(), receiver->Folder(), {}, nullptr, {}, {}};
+        const QString chosen = QString::fromStdString(package.string());
+        const fs::path report = reports->Path() / "数据导入编号冲突.txt";
+        fs::remove(report);
+        int views = 0;
+        QStringList saidBeforeTheView;
+        bool reportWritten = false;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+                files->selectFile(chosen);
+                static_cast<QDialog*>(files)->accept();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                box->button(QMessageBox::Yes)->click();
+            } else if (auto* view = qobject_cast<ConflictView*>(modal)) {
+                ++views;
+                saidBeforeTheView = messages;
+                reportWritten = fs::exists(report);
+                view->reject();
+            }
+        });
+        answerer.start(10);
+        QStringList opened;
+        Prompts().openFile = [&opened](const QString& path) { opened << path; };
+        ImportDataFileCommand(context);
+        answerer.stop();
+        QCOMPARE(views, 1);
+        QVERIFY2(saidBeforeTheView.isEmpty(), qPrintable(saidBeforeTheView.join(" | ")));
+        QVERIFY(reportWritten);
+        QVERIFY(messages.isEmpty());
+        QCOMPARE(opened, QStringList{QString::fromStdString(report.string())});
     }
 
     void screenshots() {

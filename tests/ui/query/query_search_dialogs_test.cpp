@@ -231,6 +231,25 @@ class QuerySearchDialogsTest : public QObject {
         if (code != 0.0) QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
+    void enterInEitherBoxLocates_data() {
+        QTest::addColumn<bool>("byName");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("code") << false << "100000000004";
+        QTest::newRow("name") << true << "建设";
+    }
+    void enterInEitherBoxLocates() {
+        QFETCH(bool, byName);
+        QFETCH(QString, text);
+        LocateDialog dialog(Db(), *view_);
+        dialog.show();
+        QLineEdit* box = byName ? dialog.nameBox() : dialog.codeBox();
+        box->setText(text);
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(messages_.isEmpty());
+        QCOMPARE(CurrentCode(), byName ? kFirstCode + 4 : kFirstCode + 3);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
     // The record the engine names may have been deleted since the list was read.
     void locateByNameOfRecordNotInList() {
         Db().exec("DELETE FROM dt_data WHERE c901 = 100000000003");

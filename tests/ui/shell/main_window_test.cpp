@@ -18,6 +18,7 @@
 #include "widgets/question_dialog.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -135,6 +136,19 @@ class MainWindowTest : public QObject {
         });
         QTest::keyClick(&window->List(), Qt::Key_Delete);
         QVERIFY(dialogOpened);
+
+        // Insert adds the first record, wherever the focus is at start-up.
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        bool entryOpened = false;
+        QTimer::singleShot(0, [&] {
+            entryOpened = QApplication::activeModalWidget() == &window->Entry();
+            window->Entry().Button(QStringLiteral("tbReturn"))->click();
+        });
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), Qt::Key_Insert);
+        QVERIFY(entryOpened);
     }
 
     void recordsEnableDeletionAndTheWheelMovesOneRow() {
@@ -333,13 +347,45 @@ class MainWindowTest : public QObject {
         QVERIFY(!about.isVisible());
     }
 
-    void exportsRefuseHeldOrFaultyRecordsBeforeAnyDialog() {
-        auto window = Open(6);  // generated records are in states 0, 1 and 2
+    // Before any dialog of their own the exports say how many records hold them up, of each
+    // kind, and on 是 list exactly those: a held record of reporting state 3 as well.
+    void exportsRefuseHeldOrFaultyRecordsAndListThem() {
+        auto window = Open(12);  // generated records are in states 0, 1 and 2
+        SQLite::Database& db = window->Connection().Db();
+        db.exec("UPDATE dt_data SET RecordState = 1");
+        db.exec(
+            "UPDATE dt_data SET RecordState = 2 WHERE rowid IN (SELECT rowid FROM dt_data "
+            "ORDER BY c901 LIMIT 2)");
+        db.exec(
+            "UPDATE dt_data SET RecordState = 0, c907 = 3 WHERE rowid IN (SELECT rowid FROM "
+            "dt_data ORDER BY c901 DESC LIMIT 3)");
+        window->List().RequeryKeepingRecord();
+        QStringList asked;
+        QList<int> listed;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                asked << box->text();
+                if (asked.size() == 1)
+                    box->grab().save(Screenshot(QStringLiteral("screenshots/export_refused.png")));
+                box->button(QMessageBox::Yes)->click();
+            } else if (auto* results = qobject_cast<QueryResultList*>(modal)) {
+                listed << results->model()->RowCount();
+                results->close();
+            }
+        });
+        answer.start(10);
+        QDir().mkpath(Screenshot(QStringLiteral("screenshots")));
         window->UpdateActions();
         window->Actions().exportOffline->trigger();
         window->Actions().exportNetwork->trigger();
-        QCOMPARE(messages, (QStringList{"存在临时保存或逻辑错误的数据，不能上报!",
-                                        "存在临时保存或逻辑错误的数据，不能导出上报数据!"}));
+        const QString counts =
+            QStringLiteral("\n临时保存的数据有3条，有逻辑错误的数据有2条。\n是否列出这些数据？");
+        QCOMPARE(asked, (QStringList{"存在临时保存或逻辑错误的数据，不能上报!" + counts,
+                                     "存在临时保存或逻辑错误的数据，不能导出上报数据!" + counts}));
+        QCOMPARE(listed, (QList<int>{5, 5}));
+        QVERIFY(messages.isEmpty());
     }
 
     void screenshotsOfTheWindowAndOfARunningCheck() {

@@ -4,6 +4,7 @@
 #include "summary/groupings.h"
 #include "test_support.h"
 #include "widgets/message_box.h"
+#include "widgets/progress_window.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -122,14 +124,34 @@ class GroupingsDialogTest : public QObject {
 
     void exportedGroupingsComeBackThroughImport() {
         Grouping("按规模", {"小", "大"});
-        GroupListDialog dialog(Db(), copy->Folder());
+        TProgressBarForm progress;
+        GroupListDialog dialog(Db(), copy->Folder(), &progress);
         const QString file = QDir(QString::fromStdString(copy->Folder().string()))
                                  .filePath(QStringLiteral("groups.mdb"));
         dialog.askExportFile = [&] { return file; };
         dialog.askImportFile = [&] { return file; };
+        // While a transfer runs: the progress window counts the tables, no button can be pressed.
+        QStringList seen;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (!progress.isVisible()) return;
+            bool pressable = false;
+            for (const QPushButton* button : dialog.findChildren<QPushButton*>())
+                pressable = pressable || button->isEnabled();
+            seen << QStringLiteral("%1 tables, %2")
+                        .arg(progress.Total())
+                        .arg(pressable ? QStringLiteral("buttons enabled")
+                                       : QStringLiteral("buttons disabled"));
+        });
+        watch.start(0);
         dialog.ExportGroupings();
         QCOMPARE(messages, QStringList{QStringLiteral("数据已经被正确导出到：'") + file +
                                        QStringLiteral("'！")});
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen, QStringList(seen.size(), QStringLiteral("2 tables, buttons disabled")));
+        QVERIFY(!progress.isVisible());
+        QVERIFY(dialog.modifyButton()->isEnabled());
+        seen.clear();
 
         Db().exec("DELETE FROM ct_group");
         dialog.Reload();
@@ -137,6 +159,8 @@ class GroupingsDialogTest : public QObject {
         messages.clear();
         dialog.ImportGroupings();
         QCOMPARE(messages, QStringList{QStringLiteral("数据分组导入操作完成！")});
+        QVERIFY(!seen.isEmpty());
+        QCOMPARE(seen, QStringList(seen.size(), QStringLiteral("2 tables, buttons disabled")));
         QCOMPARE(Column(dialog.grid(), 0), QStringList{QStringLiteral("按规模")});
         QVERIFY(dialog.modifyButton()->isEnabled());
 
