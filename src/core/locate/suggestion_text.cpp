@@ -20,7 +20,6 @@ std::string ChangeText(const RepairChange& change, const check::FieldHints& hint
     return text;
 }
 
-
 std::optional<std::string> SuggestionLine(const Localisation& localisation,
                                           const check::FieldHints& hints) {
     switch (localisation.outcome) {

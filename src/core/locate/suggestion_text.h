@@ -24,5 +24,4 @@ std::string ChangeText(const RepairChange& change, const check::FieldHints& hint
 std::optional<std::string> SuggestionLine(const Localisation& localisation,
                                           const check::FieldHints& hints);
 
-
 }  // namespace tallwick::locate

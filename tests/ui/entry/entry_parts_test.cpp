@@ -299,10 +299,10 @@ class EntryPartsTest : public QObject {
                                                {"j024", "技术交易实现效益"},
                                                {"x005", "主席是否任人大常委会副主任"}});
         using tallwick::locate::Localisation;
-        const Localisation found{
-            Localisation::Outcome::Suggested,
-            {{tallwick::locate::LocateFieldIndex("z001"), 9, 1, false},
-             {tallwick::locate::LocateFieldIndex(field.toStdString()), current, repaired, unasked}}};
+        const Localisation found{Localisation::Outcome::Suggested,
+                                 {{tallwick::locate::LocateFieldIndex("z001"), 9, 1, false},
+                                  {tallwick::locate::LocateFieldIndex(field.toStdString()), current,
+                                   repaired, unasked}}};
         const QString expected =
             QStringLiteral("建议修改：z001（本级工会专职工会干部）9 → 1、") + then;
         QCOMPARE(QString::fromStdString(*tallwick::locate::SuggestionLine(found, hints)), expected);
