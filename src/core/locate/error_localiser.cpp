@@ -348,21 +348,20 @@ class ErrorLocaliser::Search {
                 }
             }
         }
-        // Leave out runs of rules, halving their length down to single rules: most rules of a
-        // large part have nothing to do with the contradiction. Every rule the last pass keeps is
-        // needed: without it, the rules left could all hold.
+        // Leave out runs of rules, from the last rules back and halving their length down to
+        // single rules: most rules of a large part have nothing to do with the contradiction.
+        // Every rule the last pass keeps is needed: without it, the rules left could all hold.
         for (std::size_t run = std::max<std::size_t>(1, rules.size() / 2); run > 0; run /= 2) {
-            for (std::size_t start = 0; start < rules.size();) {
+            for (std::size_t end = rules.size(); end > 0;) {
+                const std::size_t begin = end > run ? end - run : 0;
                 std::vector<int> without = rules;
-                const auto first = without.begin() + static_cast<std::ptrdiff_t>(start);
-                without.erase(first, first + static_cast<std::ptrdiff_t>(
-                                                 std::min(run, rules.size() - start)));
+                without.erase(without.begin() + static_cast<std::ptrdiff_t>(begin),
+                              without.begin() + static_cast<std::ptrdiff_t>(end));
                 if (Solve(set, without, RepairGoal::AnyValues).status ==
                     RepairResult::Status::Infeasible) {
                     rules = std::move(without);
-                } else {
-                    start += run;
                 }
+                end = begin;
             }
         }
         std::set<int> conflict;
