@@ -1,7 +1,7 @@
 #pragma once
 
 // Localisation beside a check run: records go into a queue and threads of their own turn each
-// into the line "建议首先核对：…", so the run reads and checks while the solver works.
+// into the line "建议修改：…", so the run reads and checks while the solver works.
 
 #include "check/check_run.h"
 #include "check/field_hints.h"
