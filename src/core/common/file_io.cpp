@@ -49,7 +49,7 @@ std::string NameHint(std::string name) {
     return name;
 }
 
-constexpr const char* kTempFolderListName = ".tallwick-temp-folders";
+constexpr const char* kTempFolderListName = ".tallwick.temp-folders";
 
 std::mutex listMutex;
 std::optional<fs::path> listedDataFolder;
