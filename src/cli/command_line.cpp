@@ -139,6 +139,8 @@ int RunCommandLine(const std::vector<std::string>& argv, std::ostream& out, std:
         RemoveStaleTempFiles(context.programFolder);
         RemoveStaleTempFiles(SafetyCopyFolder(context.programFolder));
         RemoveStaleTempFiles(check::TemporaryFolder());
+        RemoveStaleTempFilesOfListedFolders(context.programFolder);
+        ListTempFoldersIn(context.programFolder);
         return found->second(context);
     } catch (const UserError& error) {
         err << error.what() << '\n';

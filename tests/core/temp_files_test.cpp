@@ -1,7 +1,11 @@
 // Temporary files: private from their creation, and the leftovers of a killed run told apart from
 // the files of a program still running.
 #include "common/file_io.h"
+#include "query/result_database.h"
+#include "sheet/zip_archive.h"
 #include "test_support.h"
+
+#include <SQLiteCpp/Database.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +13,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 
 namespace tallwick {
 namespace {
@@ -52,6 +57,62 @@ TEST(TempFiles, OnlyThoseOfEndedProcessesAreRemoved) {
     for (const auto& name : removed) EXPECT_FALSE(fs::exists(folder.Path() / name)) << name;
     for (const auto& name : kept) EXPECT_TRUE(fs::exists(folder.Path() / name)) << name;
     RemoveStaleTempFiles(folder.Path() / "missing");  // no folder, no error
+}
+
+pid_t EndedProcess() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+// Exports write beside their target in a folder the user chose: what they write is private from
+// its first byte, and what a killed export left there is gone at the next start.
+TEST(TempFiles, BesideAnExportsTargetArePrivateAndSweptAtTheNextStart) {
+    const test::TempFolder data;
+    SQLite::Database db(":memory:", SQLite::OPEN_READWRITE);
+    db.exec("CREATE TABLE sample(c901 TEXT, name TEXT); INSERT INTO sample VALUES('1', '工会')");
+    const struct {
+        const char* name;
+        std::function<fs::path(const fs::path& folder)> write;
+    } exports[] = {
+        {"workbook",  // summaries and printed reports
+         [](const fs::path& folder) {
+             sheet::WriteZipAtomically(folder / "汇总.xlsx", {{"a.xml", "<a/>"}});
+             return folder / "汇总.xlsx";
+         }},
+        {"query database",
+         [&db](const fs::path& folder) {
+             return query::ExportResultDatabase(db, "SELECT * FROM sample", "", "结果",
+                                                folder / "结果", nullptr);
+         }},
+        {"plain file",
+         [](const fs::path& folder) {
+             WriteFileAtomically(folder / "plain.txt", {'a'});
+             return folder / "plain.txt";
+         }},
+    };
+    const std::string leftover =
+        ".tallwick-" + std::to_string(EndedProcess()) + "-target.xlsx.Ab12Cd";
+    std::vector<test::TempFolder> folders(std::size(exports));
+    ListTempFoldersIn(data.Path());
+    for (std::size_t i = 0; i < std::size(exports); ++i) {
+        const fs::path target = exports[i].write(folders[i].Path());
+        EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write)
+            << exports[i].name;
+        std::ofstream(folders[i].Path() / leftover) << "records in the clear";
+    }
+    RemoveStaleTempFilesOfListedFolders(data.Path());
+    for (std::size_t i = 0; i < std::size(exports); ++i) {
+        EXPECT_FALSE(fs::exists(folders[i].Path() / leftover)) << exports[i].name;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folders[i].Path()), {}), 1)
+            << exports[i].name;
+    }
+    // The folders are forgotten once clean: a later leftover there is not this start's business.
+    std::ofstream(folders[0].Path() / leftover) << "later";
+    RemoveStaleTempFilesOfListedFolders(data.Path());
+    EXPECT_TRUE(fs::exists(folders[0].Path() / leftover));
 }
 
 }  // namespace

@@ -2,13 +2,17 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
@@ -45,6 +49,69 @@ std::string NameHint(std::string name) {
     return name;
 }
 
+constexpr const char* kTempFolderListName = ".tallwick.temp-folders";
+
+std::mutex listMutex;
+std::optional<fs::path> listedDataFolder;
+
+// The list is shared by every running program of the data folder, hence the file lock.
+class LockedList {
+  public:
+    explicit LockedList(const fs::path& dataFolder)
+        : fd_(open((dataFolder / kTempFolderListName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC,
+                   0600)) {
+        if (fd_ >= 0) flock(fd_, LOCK_EX);
+    }
+    ~LockedList() {
+        if (fd_ >= 0) close(fd_);  // also releases the lock
+    }
+    LockedList(const LockedList&) = delete;
+    LockedList& operator=(const LockedList&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+
+    std::vector<std::string> Folders() const {
+        std::string text;
+        char buffer[4096];
+        lseek(fd_, 0, SEEK_SET);
+        for (ssize_t n; (n = read(fd_, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<std::size_t>(n));
+        std::vector<std::string> folders;
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty()) folders.push_back(line);
+        return folders;
+    }
+
+    void Replace(const std::vector<std::string>& folders) const {
+        std::string text;
+        for (const std::string& folder : folders) text += folder + '\n';
+        if (ftruncate(fd_, 0) != 0) return;
+        lseek(fd_, 0, SEEK_SET);
+        [[maybe_unused]] const ssize_t written = write(fd_, text.data(), text.size());
+    }
+
+  private:
+    int fd_;
+};
+
+// A failure to list a folder must not fail the export that wanted the temporary.
+void ListTempFolder(const fs::path& folder) {
+    const std::lock_guard guard(listMutex);
+    if (!listedDataFolder) return;
+    std::error_code error;
+    const fs::path absolute = fs::weakly_canonical(folder, error);
+    if (error || absolute == *listedDataFolder) return;
+    const std::string name = absolute.string();
+    if (name.find('\n') != std::string::npos) return;
+    const LockedList list(*listedDataFolder);
+    if (!list.IsOpen()) return;
+    std::vector<std::string> folders = list.Folders();
+    if (std::find(folders.begin(), folders.end(), name) != folders.end()) return;
+    folders.push_back(name);
+    list.Replace(folders);
+}
+
 // mkstemp creates the file with mode 0600 whatever the umask.
 fs::path CreateUniqueFile(const fs::path& near) {
     std::string pattern = (near.parent_path() / (kTempFilePrefix + std::to_string(getpid()) + "-" +
@@ -55,6 +122,7 @@ fs::path CreateUniqueFile(const fs::path& near) {
         throw fs::filesystem_error("cannot create", fs::path(pattern),
                                    std::error_code(errno, std::generic_category()));
     close(fd);
+    ListTempFolder(near.parent_path());
     return pattern;
 }
 
@@ -113,6 +181,31 @@ void RemoveStaleTempFiles(const fs::path& folder) {
         std::error_code ignored;
         fs::remove(entry->path(), ignored);
     }
+}
+
+void ListTempFoldersIn(const fs::path& dataFolder) {
+    std::error_code error;
+    const fs::path absolute = fs::weakly_canonical(dataFolder, error);
+    const std::lock_guard guard(listMutex);
+    listedDataFolder = error ? dataFolder : absolute;
+}
+
+void RemoveStaleTempFilesOfListedFolders(const fs::path& dataFolder) {
+    const LockedList list(dataFolder);
+    if (!list.IsOpen()) return;
+    std::vector<std::string> kept;
+    for (const std::string& folder : list.Folders()) {
+        RemoveStaleTempFiles(folder);
+        std::error_code error;
+        for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+             entry.increment(error)) {
+            if (OwnerOf(entry->path().filename().string())) {
+                kept.push_back(folder);
+                break;
+            }
+        }
+    }
+    list.Replace(kept);
 }
 
 void WriteWholeFile(const fs::path& path, const std::vector<unsigned char>& bytes) {

@@ -36,4 +36,13 @@ void RemoveDatabaseFileQuietly(const std::filesystem::path& path);
 // Files of running programs and every other file stay; errors are ignored.
 void RemoveStaleTempFiles(const std::filesystem::path& folder);
 
+// From now on, every folder outside `dataFolder` that receives a temporary file (beside an export's
+// target in a folder the user chose) is listed in `dataFolder`, so that the next start can find
+// what a killed run left there.
+void ListTempFoldersIn(const std::filesystem::path& dataFolder);
+
+// Removes the stale temporaries in every folder listed in `dataFolder`, and forgets the folders
+// left without temporaries; errors are ignored.
+void RemoveStaleTempFilesOfListedFolders(const std::filesystem::path& dataFolder);
+
 }  // namespace tallwick

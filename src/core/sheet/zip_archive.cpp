@@ -50,10 +50,12 @@ std::vector<ZipEntry> ReadZip(const fs::path& path) {
 }
 
 void WriteZipAtomically(const fs::path& target, const std::vector<ZipEntry>& entries) {
-    const fs::path temp = SiblingTempPath(target);
+    // Private from its first byte: the archive is written over the empty file that mkstemp made,
+    // and the library's own temporary takes that file's mode.
+    const fs::path temp = CreatePrivateTempFile(target);
     try {
         int code = 0;
-        zip_t* archive = zip_open(temp.c_str(), ZIP_CREATE | ZIP_EXCL, &code);
+        zip_t* archive = zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
         if (!archive) throw std::runtime_error(temp.string() + ": " + ZipMessage(code));
         // The buffers are the caller's entries, which outlive zip_close.
         for (const ZipEntry& entry : entries) {

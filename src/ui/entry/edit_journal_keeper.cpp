@@ -44,8 +44,16 @@ void EditJournalKeeper::Write() {
         entry::WriteEditJournal(folder_(), journal);
     } catch (const std::exception&) {
         // The journal is a safety net under the typing, not a step of it: a full disk must not
-        // interrupt the user, who saves the record as ever. The next change tries again.
+        // interrupt the user, who saves the record as ever. The next change tries again; the
+        // user is told once that the net is gone, not at every field.
+        if (!failureSaid_) {
+            failureSaid_ = true;
+            emit WriteFailed();
+        }
+        return;
     }
+    failureSaid_ = false;
+    emit Written();
 }
 
 }  // namespace tallwick::ui

@@ -27,6 +27,11 @@ class EditJournalKeeper : public QObject {
     void Clear();      // the edits were saved or dropped: the journal goes
     bool HasUnwrittenChanges() const { return dirty_; }
 
+  signals:
+    // Once when the journal cannot be written, not again until a write has succeeded.
+    void WriteFailed();
+    void Written();
+
   private:
     void Write();
 
@@ -34,6 +39,7 @@ class EditJournalKeeper : public QObject {
     Folder folder_;
     QTimer timer_;
     bool dirty_ = false;
+    bool failureSaid_ = false;
 };
 
 }  // namespace tallwick::ui

@@ -85,6 +85,12 @@ EntryWindow::EntryWindow(DatabaseSource database, Registry& registry, QString pr
     journal_ = new EditJournalKeeper(
         [this] { return JournalSnapshot(); },
         [this] { return std::filesystem::path(Db().getFilename()).parent_path(); }, this);
+    connect(journal_, &EditJournalKeeper::WriteFailed, this, [this] {
+        journalNote_->setText(
+            QStringLiteral("无法写入编辑日志，程序意外退出时未保存的修改将无法恢复，请及时保存"));
+        journalNote_->show();
+    });
+    connect(journal_, &EditJournalKeeper::Written, this, [this] { journalNote_->hide(); });
     errorList_->SetOnShown([this] {
         ScheduleSuggestion();
         KeepErrorListOffListedBoxes();
@@ -166,6 +172,11 @@ void EntryWindow::BuildWindow() {
     itemNo_->setAlignment(Qt::AlignCenter);
     itemNo_->setMinimumWidth(140);
     bar->addWidget(itemNo_, 1);
+    journalNote_ = new QLabel(this);
+    journalNote_->setObjectName(QStringLiteral("JournalNote"));
+    journalNote_->setStyleSheet(QStringLiteral("color: #b00000"));
+    journalNote_->hide();
+    bar->addWidget(journalNote_);
     layout->addLayout(bar);
 
     connect(hold_, &QPushButton::clicked, this, [this] { Hold(); });

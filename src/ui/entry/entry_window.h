@@ -79,6 +79,7 @@ class EntryWindow : public QDialog, public check::ValueSource {
     QPushButton* Button(const QString& objectName) const;
     QWidget* NavBar() const { return navBar_; }
     QLabel* ItemNo() const { return itemNo_; }
+    QLabel* JournalNote() const { return journalNote_; }
     QTextBrowser* Notes() const { return notes_; }
     QAction* NavAction(int which) const { return navActions_[which]; }  // first, prev, next, last
     bool IsAdding() const { return adding_; }
@@ -169,6 +170,7 @@ class EntryWindow : public QDialog, public check::ValueSource {
     QTextBrowser* notes_ = nullptr;
     QWidget* navBar_ = nullptr;
     QLabel* itemNo_ = nullptr;
+    QLabel* journalNote_ = nullptr;
     QAction* navActions_[4] = {};
     QPushButton* hold_ = nullptr;
     QPushButton* save_ = nullptr;

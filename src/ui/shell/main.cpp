@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
         tallwick::RemoveStaleTempFiles(folder);
         tallwick::RemoveStaleTempFiles(tallwick::SafetyCopyFolder(folder));
         tallwick::RemoveStaleTempFiles(tallwick::check::TemporaryFolder());
+        tallwick::RemoveStaleTempFilesOfListedFolders(folder);
+        tallwick::ListTempFoldersIn(folder);
         auto startup = tallwick::ui::RunStartup(
             registry, folder, [](const QString& text) { tallwick::ui::ShowMessage(text); });
         tallwick::ui::MainWindow window(std::move(startup), registry);

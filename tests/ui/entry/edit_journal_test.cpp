@@ -14,8 +14,10 @@
 #include "widgets/code_popup.h"
 #include "widgets/message_box.h"
 
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include <fstream>
@@ -166,6 +168,25 @@ class EditJournalTest : public QObject {
             QVERIFY(window->CloseQuery());
         QCOMPARE(entry::ReadEditJournal(Folder()).status, entry::JournalStatus::kNone);
         QVERIFY(!window->Journal().HasUnwrittenChanges());
+    }
+
+    void aJournalThatCannotBeWrittenIsSaidOnceBesideTheButtons() {
+        // In the way of the journal, and not empty so that nothing removes it.
+        fs::create_directory(Folder() / "entry-journal.json");
+        std::ofstream(Folder() / "entry-journal.json" / "mine.txt") << "mine";
+        Open(false);
+        QSignalSpy failures(&window->Journal(), &EditJournalKeeper::WriteFailed);
+        for (const char* name : {"张三", "李四"}) {
+            tallwick::test::Edit(*window, "c905")->setText(QString::fromUtf8(name));
+            window->Journal().FieldLeft();
+        }
+        QCOMPARE(failures.count(), 1);
+        QVERIFY(!window->JournalNote()->isHidden());
+        QVERIFY(window->JournalNote()->text().startsWith(QStringLiteral("无法写入编辑日志")));
+        fs::remove_all(Folder() / "entry-journal.json");
+        tallwick::test::Edit(*window, "c905")->setText(QStringLiteral("王五"));
+        window->Journal().FieldLeft();
+        QVERIFY(window->JournalNote()->isHidden());
     }
 
     void loadingARecordIsNoEditAndNothingIsJournaledWithoutOne() {
