@@ -173,10 +173,11 @@ class ErrorLocaliser::Search {
                     if (!best || outcome.attempt->distance < best->distance) best = outcome.attempt;
                     continue;
                 }
-                if (outcome.conflict && outcome.conflict->empty()) {
-                    return Proven(set) ? NoRepair() : NotFound();
+                if (outcome.contradiction && outcome.contradiction->answers.empty()) {
+                    return Proven(set, outcome.contradiction->rules) ? NoRepair() : NotFound();
                 }
-                sets.AddConflict(outcome.conflict ? *outcome.conflict : Outside(set));
+                sets.AddConflict(outcome.contradiction ? outcome.contradiction->answers
+                                                       : Outside(set));
                 learned = true;
             }
         }
@@ -191,10 +192,13 @@ class ErrorLocaliser::Search {
         std::vector<RepairChange> changes;  // in questionnaire order
         double distance = 0;
     };
+    struct Contradiction {
+        std::vector<int> rules;    // a smallest set of rules that cannot hold together
+        std::vector<int> answers;  // those rules' answers outside the set: a repair changes one
+    };
     struct Outcome {
         std::optional<Attempt> attempt;
-        // Answers of which a repair must change one; nullopt when the model gave no verdict.
-        std::optional<std::vector<int>> conflict;
+        std::optional<Contradiction> contradiction;  // nullopt when the model gave no verdict
     };
 
     double Fixed(int field) const { return fields_[static_cast<std::size_t>(field)].value; }
@@ -273,7 +277,7 @@ class ErrorLocaliser::Search {
         const std::vector<int> rules = RulesOf(set);
         const RepairResult solved = Solve(set, rules, RepairGoal::Closest);
         if (solved.status == RepairResult::Status::Infeasible) {
-            outcome.conflict = Conflict(set, rules);
+            outcome.contradiction = Contradict(set, rules);
             return outcome;
         }
         if (solved.status != RepairResult::Status::Repaired) return outcome;
@@ -318,8 +322,8 @@ class ErrorLocaliser::Search {
     }
 
     // A smallest subset of the rules that cannot hold with only the set free, found by leaving
-    // out one rule at a time; the answers outside the set that it names are the conflict.
-    std::optional<std::vector<int>> Conflict(const FieldSet& set, std::vector<int> rules) const {
+    // out rules; the answers outside the set that it names are the conflict.
+    Contradiction Contradict(const FieldSet& set, std::vector<int> rules) const {
         // Rules linked through free answers fail together; take one part that fails alone.
         Components components(localiser_.rules_.formulas.size());
         for (std::size_t a = 0; a < rules.size(); ++a) {
@@ -371,8 +375,7 @@ class ErrorLocaliser::Search {
                 if (answered_.test(f) && !set.test(f)) conflict.insert(field);
             }
         }
-        lastConflictRules_ = rules;
-        return std::vector<int>(conflict.begin(), conflict.end());
+        return {std::move(rules), std::vector<int>(conflict.begin(), conflict.end())};
     }
 
     // Every answer outside the set: a model that gave no verdict still rules out the set itself.
@@ -386,8 +389,8 @@ class ErrorLocaliser::Search {
     }
 
     // A contradiction among rules whose every answer is free, confirmed by a second solve.
-    bool Proven(const FieldSet& set) const {
-        return Solve(set, lastConflictRules_, RepairGoal::AnyValues, false).status ==
+    bool Proven(const FieldSet& set, const std::vector<int>& rules) const {
+        return Solve(set, rules, RepairGoal::AnyValues, false).status ==
                RepairResult::Status::Infeasible;
     }
 
@@ -410,7 +413,6 @@ class ErrorLocaliser::Search {
     FieldSet answered_;
     FieldSet forced_;  // answers outside their limits: every repair changes them
     std::vector<RepairChange> cleared_;
-    mutable std::vector<int> lastConflictRules_;
 };
 
 Localisation ErrorLocaliser::Locate(const check::RecordValues& record) const {
@@ -439,10 +441,11 @@ std::optional<double> ErrorLocaliser::SmallestRepairCost(const check::RecordValu
         }
         if (state.free && state.mayKeep) magnitude += std::fabs(state.value);
     }
-    for (FieldState& state : fields) {
-        if (!state.free) continue;
-        const int f = static_cast<int>(&state - fields.data());
-        state.bound = std::min(catalogue_.Limits(f).upper, 2 * magnitude + kBoundHeadroom);
+    for (int f = 0; f < kLocateFieldCount; ++f) {
+        FieldState& state = fields[static_cast<std::size_t>(f)];
+        if (state.free) {
+            state.bound = std::min(catalogue_.Limits(f).upper, 2 * magnitude + kBoundHeadroom);
+        }
     }
     std::vector<const Formula*> formulas;
     for (const FormulaRule& rule : rules_.formulas) formulas.push_back(&rule.holds);
