@@ -75,11 +75,21 @@ TEST(DatabaseConnection, FilesThatCannotBeOpenedStayUnchanged) {
              std::ofstream(file, std::ios::trunc) << "plain text, no tables\n";
          }},
         {"an empty file", [](const fs::path& file) { std::ofstream(file, std::ios::trunc); }},
-        {"a page in the middle overwritten",
+        {"the file cut short by a page opening does not read",
          [](const fs::path& file) {
+             OpenExistingSqlite(file)->exec(
+                 "CREATE TABLE filler (x BLOB); INSERT INTO filler VALUES (zeroblob(100000))");
+             fs::resize_file(file, fs::file_size(file) - 4096);
+         }},
+        {"the record table's page overwritten",
+         [](const fs::path& file) {
+             const auto root = OpenExistingSqlite(file)
+                                   ->execAndGet(
+                                       "SELECT rootpage FROM sqlite_master WHERE "
+                                       "name = 'dt_data1'")
+                                   .getInt64();
              auto bytes = ReadWholeFile(file);
-             const std::size_t page = bytes.size() / 2 / 4096 * 4096;
-             std::fill_n(bytes.begin() + static_cast<long>(page), 4096, 0xA5);
+             std::fill_n(bytes.begin() + (root - 1) * 4096, 4096, 0xA5);
              std::ofstream(file, std::ios::binary | std::ios::trunc)
                  .write(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<std::streamsize>(bytes.size()));

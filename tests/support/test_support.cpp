@@ -3,9 +3,14 @@
 #include "store/connection.h"
 #include "store/database.h"
 
+#include <SQLiteCpp/Statement.h>
+
+#include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace tallwick::test {
 namespace fs = std::filesystem;
@@ -39,6 +44,31 @@ void DropLimitGuards(SQLite::Database& db) {
 
 DeliveredDatabaseCopy::DeliveredDatabaseCopy(WithoutLimitGuards) : DeliveredDatabaseCopy() {
     DropLimitGuards(*db_);
+}
+
+void DamageMiddleRecordPage(const fs::path& file) {
+    std::int64_t page = 0;
+    std::int64_t pageSize = 0;
+    {
+        auto db = OpenSqlite(file, SQLite::OPEN_READONLY);
+        pageSize = db->execAndGet("PRAGMA page_size").getInt64();
+        SQLite::Statement leaves(
+            *db,
+            "SELECT pageno FROM dbstat WHERE name = 'dt_data' AND pagetype = 'leaf' "
+            "ORDER BY path");
+        std::vector<std::int64_t> pages;
+        while (leaves.executeStep()) pages.push_back(leaves.getColumn(0).getInt64());
+        if (pages.size() < 3) throw std::runtime_error("dt_data has fewer than three leaf pages");
+        page = pages[pages.size() / 2];
+    }
+    std::fstream bytes(file, std::ios::binary | std::ios::in | std::ios::out);
+    const std::streamoff at = (page - 1) * pageSize + 3;
+    char cellCountHigh = 0;
+    bytes.seekg(at);
+    bytes.read(&cellCountHigh, 1);
+    cellCountHigh ^= 0x01;
+    bytes.seekp(at);
+    bytes.write(&cellCountHigh, 1);
 }
 
 bool HasLibreOffice() {

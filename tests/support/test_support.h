@@ -50,6 +50,11 @@ class DeliveredDatabaseCopy {
 // working database stored before them: readers must still cope with what such a file holds.
 void DropLimitGuards(SQLite::Database& db);
 
+// Damages `file` (closed) where opening it does not look: in a leaf page of dt_data that is
+// neither its first nor its last, the cell count's high byte is flipped. The table must span at
+// least three leaf pages.
+void DamageMiddleRecordPage(const std::filesystem::path& file);
+
 // Whether LibreOffice can be run here; the tests that need it skip without it.
 bool HasLibreOffice();
 

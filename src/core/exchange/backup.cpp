@@ -4,6 +4,7 @@
 #include "exchange/exchange_error.h"
 #include "exchange/exchange_messages.h"
 #include "store/engine_error.h"
+#include "store/file_soundness.h"
 
 #include <SQLiteCpp/Backup.h>
 #include <sqlite3.h>
@@ -25,6 +26,8 @@ void CopyPages(SQLite::Database& working, const fs::path& target,
         const auto total = static_cast<std::uint64_t>(backup.getTotalPageCount());
         Report(progress, total - static_cast<std::uint64_t>(backup.getRemainingPageCount()), total);
     } while (step != SQLITE_DONE);
+    // The pages travel as they are: a damaged working database would give a damaged backup.
+    RequireSoundCopy(copy, working.getFilename(), "没有生成备份文件");
 }
 
 }  // namespace
@@ -37,6 +40,10 @@ std::string BackupDatabase(SQLite::Database& working, const fs::path& target,
         temp = CreatePrivateTempFile(target);
         CopyPages(working, temp, progress);
         fs::rename(temp, target);
+    } catch (const DamagedDatabase&) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw;
     } catch (const std::exception& error) {
         std::error_code ignored;
         if (!temp.empty()) fs::remove(temp, ignored);

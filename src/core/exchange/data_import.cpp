@@ -11,6 +11,7 @@
 #include "history/history_rows.h"
 #include "store/engine_error.h"
 #include "store/field_limits.h"
+#include "store/file_soundness.h"
 #include "store/password.h"
 
 #include <SQLiteCpp/Statement.h>
@@ -67,6 +68,9 @@ std::string CheckAndReadLabel(SQLite::Database& working, const fs::path& readabl
     } catch (const SQLite::Exception&) {
         throw UserError(messages::kFileFormat);
     }
+    // Rows read from damaged pages would enter the working database as they are.
+    if (const std::string finding = WholeFileFinding(*file); finding != "ok")
+        throw UserError("所选文件已经损坏（完整性检查没有通过：" + finding + "），不能导入。");
     try {
         if (!HasTable(*file, "main", "dt_data")) throw UserError(messages::kFileLacksData);
         if (!HasTable(working, "main", "dt_data")) throw UserError(messages::kSystemLacksData);

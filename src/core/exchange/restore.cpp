@@ -11,6 +11,8 @@
 #include "history/history_table.h"
 #include "store/database.h"
 #include "store/engine_error.h"
+#include "store/file_soundness.h"
+#include "store/program_folder.h"
 #include "store/safety_copy.h"
 #include "store/schema_version.h"
 
@@ -255,8 +257,8 @@ void RefuseUnreplaceable(const fs::path& working) {
 bool IsSoundSurveyFile(const fs::path& path) {
     try {
         auto db = OpenSqlite(path, SQLite::OPEN_READONLY);
-        return db->execAndGet("PRAGMA quick_check(1)").getString() == "ok" &&
-               HasTable(*db, "main", "dt_data") && HasTable(*db, "main", "dt_data1");
+        return WholeFileFinding(*db) == "ok" && HasTable(*db, "main", "dt_data") &&
+               HasTable(*db, "main", "dt_data1");
     } catch (const SQLite::Exception& error) {
         const int code = error.getErrorCode() & 0xff;
         if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB) return false;
@@ -390,7 +392,32 @@ std::string RestoreQuestion(const BackupInspection& backup) {
            "条记录）替换当前的数据库么？替换之前，当前的数据库会先保存一份安全备份。";
 }
 
+namespace {
+
+// A damaged working database gives no sound safety copy and no history to carry over: it goes
+// aside instead, and the connection opens the restored file (or the damaged one again).
+RestoreResult RestoreOverOpenDamaged(DatabaseConnection& connection, const fs::path& file) {
+    const fs::path working = connection.CurrentDatabasePath();
+    connection.Close();
+    RestoreResult result;
+    try {
+        result = RestoreOverDamaged(working, file, DeliveredFolder() / kDatabaseFileName);
+    } catch (...) {
+        try {
+            connection.Reopen();
+        } catch (const std::exception&) {
+            // The restore's own failure is the news; the window says the database is closed.
+        }
+        throw;
+    }
+    connection.Reopen();
+    return result;
+}
+
+}  // namespace
+
 RestoreResult RestoreBackup(DatabaseConnection& connection, const fs::path& file) {
+    if (WholeFileFinding(connection.Db()) != "ok") return RestoreOverOpenDamaged(connection, file);
     HistoryEntry history;
     history.time = HistoryTimeNow();
     history.operation = kHistoryRestore;

@@ -4,9 +4,11 @@
 #include "common/file_io.h"
 #include "common/user_error.h"
 #include "store/database.h"
+#include "store/file_soundness.h"
 #include "store/messages.h"
 #include "store/password.h"
 #include "store/schema_version.h"
+#include "store/whole_file_check.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -34,14 +36,10 @@ bool RemoveFileProtection(const fs::path& path) {
 std::unique_ptr<SQLite::Database> OpenSurveyFile(const fs::path& path) {
     try {
         auto db = OpenExistingSqlite(path);
-        // SQLite reads lazily and takes an empty file for an empty database: a damaged or empty
-        // file would otherwise be backed up or imported into with success reported.
-        const bool sound = db->execAndGet("PRAGMA quick_check(1)").getString() == "ok" &&
-                           db->execAndGet(
-                                 "SELECT count(*) FROM sqlite_master WHERE type = "
-                                 "'table' AND lower(name) IN ('dt_data', 'dt_data1')")
-                                   .getInt() == 2;
-        if (!sound) throw UserError(messages::kInstallationBroken);
+        // SQLite reads lazily and takes an empty file for an empty database. What a glance
+        // cannot see, the whole-file check finds before a backup, an import or a restore.
+        RequireSoundAtAGlance(*db);
+        GiveWayToWholeFileChecks(*db);
         return db;
     } catch (const SQLite::Exception&) {
         throw UserError(messages::kInstallationBroken);

@@ -38,8 +38,8 @@ class DatabaseConnection {
     std::unique_ptr<SQLite::Database> db_;
 };
 
-// Opens a survey database file and proves it is one: a quick check of every page, and the record
-// tables present. Throws UserError "软件安装不正确，请与软件提供者联系！" when it is not.
+// Opens a survey database file and proves it is one at a glance (see RequireSoundAtAGlance).
+// Throws UserError "软件安装不正确，请与软件提供者联系！" when it is not.
 std::unique_ptr<SQLite::Database> OpenSurveyFile(const std::filesystem::path& path);
 
 // Decrypts a protected file in place with DerivePassword(); the file changes only on success.

@@ -5,6 +5,7 @@
 #include "common/user_error.h"
 #include "store/database.h"
 #include "store/engine_error.h"
+#include "store/file_soundness.h"
 
 #include <SQLiteCpp/Backup.h>
 #include <sqlite3.h>
@@ -63,6 +64,8 @@ void CopyPages(SQLite::Database& working, const fs::path& target) {
         SQLite::Backup backup(copy, working);
         if (backup.executeStep(-1) != SQLITE_DONE)
             throw SQLite::Exception("the backup did not finish");
+        // A copy of a damaged database is no way back; the operation must not start on it.
+        RequireSoundCopy(copy, working.getFilename(), "操作没有进行，数据没有任何改变");
         copy.exec("PRAGMA application_id = " + std::to_string(kSafetyCopyMark));
     }
     SyncToDisk(target);
@@ -209,6 +212,8 @@ fs::path MakeSafetyCopy(SQLite::Database& working, const std::string& operation)
         // Without this a power cut may leave the copy under its temporary name, to be swept.
         SyncToDisk(folder);
     } catch (const UserError&) {
+        std::error_code ignored;
+        if (!temp.empty()) fs::remove(temp, ignored);
         throw;
     } catch (const std::exception& error) {
         std::error_code ignored;

@@ -82,7 +82,10 @@ int main(int argc, char** argv) {
         window.resize(QApplication::primaryScreen()->availableSize());
         window.showMaximized();
         // Once the window stands: edits that an abnormal end left unsaved are offered back.
-        QTimer::singleShot(0, &window, [&window] { tallwick::ui::OfferJournalRecovery(window); });
+        QTimer::singleShot(0, &window, [&window] {
+            tallwick::ui::OfferJournalRecovery(window);
+            window.StartWholeFileCheck();
+        });
         return QApplication::exec();
     } catch (const std::exception& error) {
         // A UserError, or a file error while the user's data folder was being seeded.

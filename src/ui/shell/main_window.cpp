@@ -2,6 +2,7 @@
 
 #include "check/check_dialog.h"
 #include "entry/entry_window.h"
+#include "exchange/damaged_database_offer.h"
 #include "exchange/exchange_commands.h"
 #include "exchange/restore_dialog.h"
 #include "list/column_chooser_dialog.h"
@@ -16,6 +17,7 @@
 #include "shell/about_dialog.h"
 #include "shell/group_bar.h"
 #include "shell/options_dialog.h"
+#include "shell/whole_file_watch.h"
 #include "store/compaction.h"
 #include "summary/group_list_dialog.h"
 #include "summary/summary_dialog.h"
@@ -321,6 +323,46 @@ void MainWindow::AfterDatabaseReplaced() {
     } catch (const std::exception& error) {
         ShowMessage(QString::fromUtf8(error.what()), this);
     }
+}
+
+void MainWindow::StartWholeFileCheck() {
+    if (!watch_) {
+        watch_ = new WholeFileWatch(Connection().CurrentDatabasePath(), this);
+        connect(watch_, &WholeFileWatch::finished, this, &MainWindow::OfferWayBackFromDamage);
+    }
+    watch_->Start();
+}
+
+void MainWindow::OfferWayBackFromDamage(const QString& finding) {
+    if (finding == QStringLiteral("ok")) return;
+    const std::filesystem::path working = Connection().CurrentDatabasePath();
+    const QString what = DamagedDatabaseText(working, finding.toStdString());
+    // Unsaved edits of an open record must not vanish under a restore.
+    if (entry_->isVisible() || RunningOperation::Any()) {
+        ShowMessage(what + QStringLiteral("请关闭录入窗口，再用“恢复备份”把数据库恢复为最近的"
+                                          "安全备份或备份文件。"),
+                    this);
+        return;
+    }
+    const RunningOperation running;
+    std::optional<std::string> restored;
+    try {
+        restored = OfferWayBack(
+            working, what, [this] { Connection().Close(); }, this);
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(error.what()), this);
+    }
+    if (!Connection().IsOpen()) {
+        try {
+            Connection().Reopen();
+        } catch (const std::exception& error) {
+            ShowMessage(QString::fromUtf8(error.what()), this);
+            return;
+        }
+    }
+    if (!restored) return;
+    AfterDatabaseReplaced();
+    ShowMessage(QString::fromStdString(*restored), this);
 }
 
 void MainWindow::EditOptions() {

@@ -20,6 +20,7 @@ class RecordListModel;
 class RecordListView;
 class TProgressBarForm;
 class TProgressBar2LineForm;
+class WholeFileWatch;
 
 // TMainForm: the group bar, the record list, the menus, the status bar, and every command.
 class MainWindow : public QMainWindow {
@@ -63,6 +64,10 @@ class MainWindow : public QMainWindow {
     // The service gesture's callback for a splash shown at start-up.
     std::function<void()> MarkAllCleanCallback();
 
+    // Reads the whole working database in the background; damage found offers the way back.
+    void StartWholeFileCheck();
+    WholeFileWatch* WholeFileCheck() const { return watch_; }
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -78,6 +83,7 @@ class MainWindow : public QMainWindow {
     ExchangeContext Exchange();
     // Shows the query result list of a condition over the working database.
     void ShowQueryResults(const std::string& condition);
+    void OfferWayBackFromDamage(const QString& finding);
 
     StartupResult state_;
     Registry& registry_;
@@ -89,6 +95,7 @@ class MainWindow : public QMainWindow {
     TProgressBarForm* progress_ = nullptr;
     TProgressBar2LineForm* twoBarProgress_ = nullptr;
     EntryWindow* entry_ = nullptr;
+    WholeFileWatch* watch_ = nullptr;
     QTimer idle_;
 };
 

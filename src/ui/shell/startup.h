@@ -20,8 +20,9 @@ struct StartupResult {
 };
 
 // Loads the settings, opens the working database and reads its label and the ShowGrid setting.
-// Throws UserError when the database cannot be opened (the program must end). Errors after the
-// database has opened (a settings write, an unreadable label) go to `showError` and start-up
+// A damaged or missing database is offered its newest safety copy as the way back. Throws
+// UserError when the database cannot be opened all the same (the program must end). Errors after
+// the database has opened (a settings write, an unreadable label) go to `showError` and start-up
 // goes on, as any other operation's error would.
 StartupResult RunStartup(Registry& registry, const std::filesystem::path& programFolder,
                          const std::function<void(const QString&)>& showError);
