@@ -1,9 +1,10 @@
-// Each heavy operation beside its floor, on one generated folder of 100,000 records: the floor is
-// what no implementation can beat, SQLite's own reading of the same rows (or, for the data list,
-// writing them as plain CSV text). Runs every pair alternately, five times unless told otherwise
-// (first argument), and prints the medians and their ratio; a second argument picks the
-// operations whose name contains it. The check run is timed twice: as a re-check, where the
-// states are already stored, and as the first check after an import, which writes most states.
+// Each heavy operation beside its floor, on one generated folder of 100,000 records (or as many as
+// $TALLWICK_BENCH_RECORDS says): the floor is what no implementation can beat, SQLite's own
+// reading of the same rows (or, for the data list, writing them as plain CSV text). Runs every
+// pair alternately, five times unless told otherwise (first argument), and prints the medians and
+// their ratio; a second argument picks the operations whose name contains it. The check run is
+// timed twice: as a re-check, where the states are already stored, and as the first check after
+// an import, which writes most states.
 #include "check/check_report.h"
 #include "check/check_run.h"
 #include "check/check_scope.h"
@@ -22,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -32,7 +34,10 @@ namespace fs = std::filesystem;
 using namespace tallwick;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::int64_t kRecords = 100'000;
+std::int64_t RecordCount() {
+    const char* count = std::getenv("TALLWICK_BENCH_RECORDS");
+    return count ? std::max<std::int64_t>(1, std::atoll(count)) : 100'000;
+}
 
 double Seconds(const std::function<void()>& work) {
     const auto start = Clock::now();
@@ -129,7 +134,8 @@ struct Pair {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const std::string only = argc > 2 ? argv[2] : "";
-    const fs::path folder = bench::MakeGeneratedFolder("floors", kRecords);
+    const std::int64_t records = RecordCount();
+    const fs::path folder = bench::MakeGeneratedFolder("floors", records);
     auto connection = DatabaseConnection::Open(folder);
     SQLite::Database& db = connection.Db();
     const fs::path templates = fs::path(TALLWICK_DELIVERED_DB).parent_path();
@@ -191,7 +197,7 @@ int main(int argc, char** argv) {
          [&] { db.exec("UPDATE dt_data SET RecordState = 1"); }},
     };
 
-    std::printf("%d records, medians of %d runs\n\n", static_cast<int>(kRecords), runs);
+    std::printf("%lld records, medians of %d runs\n\n", static_cast<long long>(records), runs);
     std::printf("| operation | s | floor | s | ratio | goal |\n|---|---|---|---|---|---|\n");
     for (const Pair& pair : pairs) {
         if (std::string(pair.name).find(only) == std::string::npos) continue;
