@@ -97,8 +97,8 @@ std::string ExportTables(const fs::path& sourceDatabase, const std::vector<std::
             SQLite::Database source(sourceDatabase.string(), SQLite::OPEN_READONLY);
             source.execAndGet("SELECT count(*) FROM sqlite_master");
         }
-        temp = SiblingTempPath(target);
-        if (fs::exists(target)) fs::copy_file(target, temp);
+        temp = CreatePrivateTempFile(target);
+        if (fs::exists(target)) CopyFileContents(target, temp);
         FillTarget(sourceDatabase, tables, temp, progress);
         fs::rename(temp, target);
     } catch (const std::exception& error) {
