@@ -230,7 +230,7 @@ std::vector<LevelClassAnalysis> AnalyseRules(const LocateCatalogue& catalogue,
             const Answer canFail = Satisfiable(fields, {&fails});
             if (canFail == Answer::No) {
                 // Not failing up to the bound is not yet never failing: a rule may fail only
-                // beyond it. Such a rule is no more implied than the others say either.
+                // beyond it. Nor is such a rule implied, which is judged up to the bound.
                 const Answer beyond = CanFailInFullRange(fullRange, rules[r].holds);
                 if (beyond == Answer::No) analysis.neverFail.push_back(rules[r].number);
                 if (beyond == Answer::Unknown) analysis.undecided.push_back(rules[r].number);
