@@ -3,7 +3,6 @@
 
 #include "cipher/aes_file.h"
 #include "command.h"
-#include "common/file_io.h"
 
 #include <ostream>
 #include <system_error>
@@ -16,17 +15,8 @@ int RunEncrypt(const CommandContext& context) {
         context.err << "usage: tallwick-cli encrypt SRC DST --key TEXT\n";
         return 2;
     }
-    const std::filesystem::path target = args[1];
     try {
-        const auto temp = SiblingTempPath(target);
-        try {
-            cipher::EncryptFileWithTextKey(args[0], temp, args[3]);
-            std::filesystem::rename(temp, target);
-        } catch (...) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            throw;
-        }
+        cipher::EncryptFileReplacing(args[0], args[1], args[3]);
     } catch (const std::system_error& error) {
         context.err << error.what() << '\n';
         return 1;

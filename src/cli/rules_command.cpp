@@ -17,7 +17,8 @@ namespace {
 
 constexpr const char* kUsage = "usage: tallwick-cli rules --analyse\n";
 
-// Answers up to this size stand for "any answers": every rule compares with constants far below.
+// Answers up to this size stand for "any answers" where rules are weighed together: every rule
+// compares with constants far below. "Never fails" is judged up to the answers' limits.
 constexpr double kAnalysisBound = 10000;
 
 std::string Numbers(const std::vector<int>& numbers) {

@@ -308,6 +308,30 @@ TEST_F(RestoreTest, ALinkOrAWriteProtectedDatabaseIsNotReplaced) {
     EXPECT_TRUE(ListSafetyCopies(setup.Folder()).empty());
 }
 
+// The swap is refused after the connection was closed for it (a journal lies beside the working
+// file, which the rename would hand to the backup's contents): the program goes on with the
+// working database as it was, reading and writing through the same connection.
+TEST_F(RestoreTest, ASwapRefusedAfterTheConnectionClosedLeavesItUsable) {
+    test::AddRecord(db(), kFirst + 5, "后加");
+    const auto before = test::RecordRows(db());
+    const std::string journal = setup.FilePath().string() + "-journal";
+    std::ofstream{journal};  // empty, so the engine itself ignores it
+    std::string message;
+    try {
+        RestoreBackup(*connection, backup);
+    } catch (const UserError& error) {
+        message = error.what();
+    }
+    EXPECT_EQ(message,
+              "数据库文件旁边有未完成的日志文件“" + journal + "”，不能恢复，数据库没有任何改变。");
+    ASSERT_TRUE(connection->IsOpen());
+    EXPECT_EQ(test::RecordRows(db()), before);
+    EXPECT_EQ(ReadHistory(db()).front().outcome, message);
+    fs::remove(journal);
+    test::AddRecord(db(), kFirst + 6, "之后");
+    EXPECT_EQ(db().execAndGet("SELECT count(*) FROM dt_data").getInt(), 5);
+}
+
 // A working database that cannot be opened is what a restore is for: the backup replaces it and
 // the damaged file is kept beside it; a missing one is simply restored.
 TEST_F(RestoreTest, ADamagedOrMissingWorkingDatabaseIsRestoredAndTheDamagedFileKeptAside) {

@@ -1,6 +1,10 @@
 // Temporary files: private from their creation, and the leftovers of a killed run told apart from
 // the files of a program still running.
+#include "cipher/aes_file.h"
 #include "common/file_io.h"
+#include "exchange/group_transfer.h"
+#include "exchange/network_report.h"
+#include "exchange/package_template.h"
 #include "query/result_database.h"
 #include "sheet/zip_archive.h"
 #include "test_support.h"
@@ -9,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,9 +74,17 @@ pid_t EndedProcess() {
 // Exports write beside their target in a folder the user chose: what they write is private from
 // its first byte, and what a killed export left there is gone at the next start.
 TEST(TempFiles, BesideAnExportsTargetArePrivateAndSweptAtTheNextStart) {
+    // A umask that lets others read: a temporary made by merely opening a file would show it.
+    struct OpenUmask {
+        mode_t previous = umask(022);
+        ~OpenUmask() { umask(previous); }
+    } openUmask;
     const test::TempFolder data;
+    test::DeliveredDatabaseCopy survey;
     SQLite::Database db(":memory:", SQLite::OPEN_READWRITE);
     db.exec("CREATE TABLE sample(c901 TEXT, name TEXT); INSERT INTO sample VALUES('1', '工会')");
+    const auto plainSource = data.Path() / "source.txt";
+    std::ofstream(plainSource) << "plain";
     const struct {
         const char* name;
         std::function<fs::path(const fs::path& folder)> write;
@@ -90,6 +103,41 @@ TEST(TempFiles, BesideAnExportsTargetArePrivateAndSweptAtTheNextStart) {
          [](const fs::path& folder) {
              WriteFileAtomically(folder / "plain.txt", {'a'});
              return folder / "plain.txt";
+         }},
+        {"group export, a new file",
+         [&survey](const fs::path& folder) {
+             exchange::ExportTables(survey.FilePath(), exchange::kGroupTables, folder / "组.mdb");
+             return folder / "组.mdb";
+         }},
+        {"group export into a file there",
+         [&survey](const fs::path& folder) {
+             const fs::path target = folder / "组.mdb";
+             SQLite::Database(target.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE)
+                 .exec("CREATE TABLE mine(a)");
+             fs::permissions(target, fs::perms::others_read, fs::perm_options::add);
+             exchange::ExportTables(survey.FilePath(), exchange::kGroupTables, target);
+             return target;
+         }},
+        {"network report",
+         [&survey](const fs::path& folder) {
+             const auto paths = exchange::NetworkReportPathsFor(folder / "网络版.dat");
+             exchange::ExportNetworkReport(survey.Db(), paths, {});
+             return paths.target;
+         }},
+        {"network report in the clear",
+         [&survey](const fs::path& folder) {
+             exchange::ExportNetworkReportPlain(survey.Db(), folder / "网络版.txt", {});
+             return folder / "网络版.txt";
+         }},
+        {"package template",
+         [&survey](const fs::path& folder) {
+             exchange::BuildPackageTemplate(survey.FilePath(), folder / "view.dll");
+             return folder / "view.dll";
+         }},
+        {"encrypt",
+         [&plainSource](const fs::path& folder) {
+             cipher::EncryptFileReplacing(plainSource, folder / "加密.dat", "key");
+             return folder / "加密.dat";
          }},
     };
     const std::string leftover =

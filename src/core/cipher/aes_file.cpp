@@ -1,5 +1,6 @@
 #include "cipher/aes_file.h"
 
+#include "common/file_io.h"
 #include "common/user_error.h"
 
 #include <openssl/evp.h>
@@ -131,6 +132,19 @@ void EncryptFileWithTextKey(const std::filesystem::path& source,
     EncryptStreamEcb(in, 0, ExpandKey128(CipherKeyFromText(keyText)), out);
     out.close();
     if (!out) WriteError();
+}
+
+void EncryptFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
+                          std::string_view keyText) {
+    const auto temp = CreatePrivateTempFile(target);
+    try {
+        EncryptFileWithTextKey(source, temp, keyText);
+        std::filesystem::rename(temp, target);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(temp, ignored);
+        throw;
+    }
 }
 
 }  // namespace tallwick::cipher

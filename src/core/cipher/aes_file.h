@@ -50,4 +50,8 @@ void EncryptStreamEcb(std::istream& source, std::uint64_t count, const ExpandedK
 void EncryptFileWithTextKey(const std::filesystem::path& source,
                             const std::filesystem::path& target, std::string_view keyText);
 
+// The same into a private temporary beside `target`, renamed over it only when complete.
+void EncryptFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target,
+                          std::string_view keyText);
+
 }  // namespace tallwick::cipher

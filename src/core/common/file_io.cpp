@@ -221,6 +221,20 @@ void WriteWholeFile(const fs::path& path, const std::vector<unsigned char>& byte
     }
 }
 
+void CopyFileContents(const fs::path& from, const fs::path& to) {
+    errno = 0;
+    std::ifstream in(from, std::ios::binary);
+    if (!in)
+        throw fs::filesystem_error("cannot open", from,
+                                   std::error_code(errno, std::generic_category()));
+    std::ofstream out(to, std::ios::binary | std::ios::trunc);
+    out << in.rdbuf();
+    out.flush();
+    if (!out || in.bad())
+        throw fs::filesystem_error(
+            "cannot write", to, std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
+}
+
 void WriteFileAtomically(const fs::path& target, const std::vector<unsigned char>& bytes) {
     const fs::path temp = CreatePrivateTempFile(target);
     try {

@@ -29,6 +29,10 @@ std::filesystem::path SiblingTempPath(const std::filesystem::path& near);
 // plain data written into it is never readable by others, not even for a moment.
 std::filesystem::path CreatePrivateTempFile(const std::filesystem::path& near);
 
+// Copies the bytes of `from` into the existing file `to`, which keeps its own permissions (unlike
+// std::filesystem::copy_file, which gives it those of `from`); throws on failure.
+void CopyFileContents(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Removes a database file and its rollback journal; errors are ignored (for clean-up paths).
 void RemoveDatabaseFileQuietly(const std::filesystem::path& path);
 

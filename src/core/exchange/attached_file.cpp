@@ -2,19 +2,56 @@
 #include "store/database.h"
 
 #include "common/ascii.h"
+#include "common/user_error.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace tallwick::exchange {
+namespace {
+
+// The file as a URI that opens it for reading only; every byte but the plainest is escaped, so
+// that no "?", "#" or "%" in a name is taken for part of the URI.
+std::string ReadOnlyUri(const std::filesystem::path& file) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const unsigned char c : std::filesystem::absolute(file).lexically_normal().string()) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '/' || c == '.' || c == '_' || c == '-';
+        if (plain) {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 0xF];
+        }
+    }
+    return uri + "?mode=ro";
+}
+
+}  // namespace
 
 AttachedFile::AttachedFile(SQLite::Database& db, const std::filesystem::path& file,
-                           std::string schema)
+                           std::string schema, Access access)
     : db_(db), schema_(std::move(schema)) {
+    const bool readOnly = access == Access::ReadOnly;
     SQLite::Statement attach(db_, "ATTACH DATABASE ? AS " + QuoteIdentifier(schema_));
-    attach.bind(1, file.string());
-    attach.exec();
+    attach.bind(1, readOnly ? ReadOnlyUri(file) : PlainFileName(file));
+    try {
+        attach.exec();
+    } catch (const SQLite::Exception& error) {
+        if (error.getExtendedErrorCode() != SQLITE_READONLY_ROLLBACK) throw;
+        throw UserError("文件“" + file.string() + "”旁边有未完成的日志文件“" + file.string() +
+                        "-journal”，读取时会改变该文件，不能使用，该文件没有任何改变。");
+    }
+    // A connection that does not read URIs would have attached a new file of that name instead.
+    if (readOnly && sqlite3_db_readonly(db_.getHandle(), schema_.c_str()) != 1) {
+        db_.exec("DETACH DATABASE " + QuoteIdentifier(schema_));
+        throw std::logic_error("a connection without URI file names cannot attach read-only");
+    }
 }
 
 AttachedFile::~AttachedFile() {

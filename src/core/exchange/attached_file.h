@@ -12,9 +12,14 @@ namespace tallwick::exchange {
 
 // Another database file attached to a connection under a schema name for as long as this
 // object lives. Attaching is not possible inside a transaction: attach first, then begin.
+// A file that is only read is attached read-only, so that reading never changes it, not even by
+// rolling back a journal left beside it (refused with UserError instead); only a file the
+// operation fills is attached for writing.
 class AttachedFile {
   public:
-    AttachedFile(SQLite::Database& db, const std::filesystem::path& file, std::string schema);
+    enum class Access { ReadOnly, Write };
+    AttachedFile(SQLite::Database& db, const std::filesystem::path& file, std::string schema,
+                 Access access = Access::ReadOnly);
     ~AttachedFile();
     AttachedFile(const AttachedFile&) = delete;
     AttachedFile& operator=(const AttachedFile&) = delete;

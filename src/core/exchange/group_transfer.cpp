@@ -31,7 +31,8 @@ std::string TableDefinition(SQLite::Database& db, const std::string& schema,
 void FillTarget(const fs::path& sourceDatabase, const std::vector<std::string>& tables,
                 const fs::path& target, const ExchangeProgress& progress) {
     // Foreign keys stay off here: replacing a parent table must not touch the file's other rows.
-    SQLite::Database file(target.string(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
+    SQLite::Database file(PlainFileName(target),
+                          SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLite::OPEN_URI);
     const AttachedFile source(file, sourceDatabase, "group_source");
     SQLite::Transaction transaction(file);
     std::uint64_t done = 0;
@@ -97,8 +98,8 @@ std::string ExportTables(const fs::path& sourceDatabase, const std::vector<std::
             SQLite::Database source(sourceDatabase.string(), SQLite::OPEN_READONLY);
             source.execAndGet("SELECT count(*) FROM sqlite_master");
         }
-        temp = SiblingTempPath(target);
-        if (fs::exists(target)) fs::copy_file(target, temp);
+        temp = CreatePrivateTempFile(target);
+        if (fs::exists(target)) CopyFileContents(target, temp);
         FillTarget(sourceDatabase, tables, temp, progress);
         fs::rename(temp, target);
     } catch (const std::exception& error) {

@@ -223,7 +223,7 @@ NetworkReportResult ExportNetworkReport(SQLite::Database& db, const NetworkRepor
     const auto result = WriteNetworkReportText(db, plainText, progress);
     if (result.stopped) return result;
 
-    const fs::path encrypted = SiblingTempPath(paths.target);
+    const fs::path encrypted = CreatePrivateTempFile(paths.target);
     FileRemover partial(encrypted);
     cipher::EncryptFileWithTextKey(plainText, encrypted, NetworkReportKey());
     fs::rename(encrypted, paths.target);
@@ -234,7 +234,7 @@ NetworkReportResult ExportNetworkReport(SQLite::Database& db, const NetworkRepor
 NetworkReportResult ExportNetworkReportPlain(SQLite::Database& db, const fs::path& target,
                                              const NetworkReportProgress& progress) {
     CheckNetworkReportGate(db);
-    const fs::path temp = SiblingTempPath(target);
+    const fs::path temp = CreatePrivateTempFile(target);
     FileRemover partial(temp);
     const auto result = WriteNetworkReportText(db, temp, progress);
     if (result.stopped) return result;

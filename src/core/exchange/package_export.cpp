@@ -43,7 +43,7 @@ class PlainPackage {
 
 std::uint64_t FillPackage(SQLite::Database& working, const fs::path& package,
                           const std::string& provider, const ExchangeProgress& progress) {
-    const AttachedFile attached(working, package, "package");
+    const AttachedFile attached(working, package, "package", AttachedFile::Access::Write);
     SQLite::Transaction transaction(working);
     CopyRows(working, {"main", "dt_data"}, {"package", "dt_data"}, "RecordState = 1");
     Report(progress, 1, 3);

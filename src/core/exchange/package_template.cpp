@@ -27,7 +27,7 @@ struct RemovedOnExit {
 }  // namespace
 
 void BuildPackageTemplate(const fs::path& surveyDatabase, const fs::path& target) {
-    const RemovedOnExit plain{SiblingTempPath(target)};
+    const RemovedOnExit plain{CreatePrivateTempFile(target)};
     {
         auto db = OpenSqlite(plain.path, SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE);
         const AttachedFile survey(*db, surveyDatabase, "survey");

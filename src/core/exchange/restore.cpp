@@ -21,8 +21,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -149,20 +147,6 @@ void KeepTheWorkingLogs(SQLite::Database& replacement, const std::string& schema
                        "Kept", "Succeeded", "Outcome"});
 }
 
-void CopyContents(const fs::path& from, const fs::path& to) {
-    errno = 0;
-    std::ifstream in(from, std::ios::binary);
-    if (!in)
-        throw fs::filesystem_error("cannot open", from,
-                                   std::error_code(errno, std::generic_category()));
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    out << in.rdbuf();
-    out.flush();
-    if (!out || in.bad())
-        throw fs::filesystem_error(
-            "cannot write", to, std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
-}
-
 // The replacement, brought to this layout, with the working database's logs, the restore's row
 // in the import history and one change-history row for each restored record.
 std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs::path& backup,
@@ -170,7 +154,7 @@ std::vector<std::string> PrepareReplacement(SQLite::Database& working, const fs:
     try {
         // Into the private file already made: the working database keeps the program's own
         // permissions, never those of the backup file.
-        CopyContents(backup, replacement);
+        CopyFileContents(backup, replacement);
     } catch (const std::exception& error) {
         throw UserError("无法复制备份文件（" + ErrorText(error) + "），数据库没有任何改变。");
     }
@@ -321,7 +305,7 @@ RestoreResult RestoreOverDamaged(const fs::path& working, const fs::path& file,
     RestoreResult result;
     try {
         replacement = CreatePrivateTempFile(working);
-        CopyContents(file, replacement);
+        CopyFileContents(file, replacement);
         {
             auto db = OpenExistingSqlite(replacement);
             inspection = InspectBackupForDamaged(working, replacement, layout);

@@ -3,7 +3,9 @@
 #include "locate/repair_model.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace tallwick::locate {
@@ -26,7 +28,7 @@ Answer Satisfiable(const std::vector<FieldState>& fields,
 }
 
 // The fields of a class: its answers free and unset (each must take some value), everything
-// else 0 except the level itself.
+// else 0 except the level itself. Answers go up to `bound`, or their limit when it is lower.
 std::vector<FieldState> ClassFields(const LocateCatalogue& catalogue, int level, double bound) {
     std::vector<FieldState> fields(kLocateFieldCount);
     const int levelField = LocateFieldIndex("c904");
@@ -40,6 +42,75 @@ std::vector<FieldState> ClassFields(const LocateCatalogue& catalogue, int level,
         }
     }
     return fields;
+}
+
+// The formula as options of which one must hold, each a list of comparisons that must all hold;
+// nothing when there would be more than kMaxOptions of them.
+constexpr std::size_t kMaxOptions = 4096;
+using Conjunction = std::vector<Formula>;
+
+std::optional<std::vector<Conjunction>> Options(const Formula& formula) {
+    if (formula.kind == Formula::Kind::Compare) {
+        if (formula.relation != Relation::NotEqual) return std::vector<Conjunction>{{formula}};
+        Formula below = formula;
+        below.relation = Relation::Less;
+        Formula above = formula;
+        above.relation = Relation::Greater;
+        return std::vector<Conjunction>{{below}, {above}};
+    }
+    std::vector<Conjunction> options;
+    if (formula.kind == Formula::Kind::Any) {
+        for (const Formula& part : formula.parts) {
+            auto more = Options(part);
+            if (!more || options.size() + more->size() > kMaxOptions) return std::nullopt;
+            options.insert(options.end(), more->begin(), more->end());
+        }
+        return options;
+    }
+    options.emplace_back();
+    for (const Formula& part : formula.parts) {
+        const auto partOptions = Options(part);
+        if (!partOptions || options.size() * partOptions->size() > kMaxOptions) return std::nullopt;
+        std::vector<Conjunction> combined;
+        for (const Conjunction& before : options) {
+            for (const Conjunction& added : *partOptions) {
+                combined.push_back(before);
+                combined.back().insert(combined.back().end(), added.begin(), added.end());
+            }
+        }
+        options = std::move(combined);
+    }
+    return options;
+}
+
+// Whether some answers up to their limits make the rule fail. A model of every answer's whole
+// range would tie its "or" rows to bounds of a hundred million million, where the solver's
+// tolerances make up verdicts; without "or" rows (one model for each way the rule can fail) the
+// large bounds do no harm. A failure the solver finds is believed only when the rule, evaluated
+// on its values, fails indeed.
+Answer CanFailInFullRange(const std::vector<FieldState>& fields, const Formula& rule) {
+    const auto ways = Options(Negated(rule));
+    if (!ways) return Answer::Unknown;
+    Answer answer = Answer::No;
+    for (const Conjunction& way : *ways) {
+        Formula all;
+        all.kind = Formula::Kind::All;
+        all.parts = way;
+        const RepairResult found = SolveRepair(fields, {&all}, RepairGoal::AnyValues);
+        if (found.status == RepairResult::Status::Infeasible) continue;
+        if (found.status == RepairResult::Status::Failed) {
+            answer = Answer::Unknown;
+            continue;
+        }
+        std::vector<double> values(fields.size());
+        for (std::size_t f = 0; f < fields.size(); ++f) values[f] = fields[f].value;
+        for (const auto& [field, value] : found.values)
+            values[static_cast<std::size_t>(field)] = value;
+        if (!Evaluate(rule, [&](int f) { return values[static_cast<std::size_t>(f)]; }))
+            return Answer::Yes;
+        answer = Answer::Unknown;
+    }
+    return answer;
 }
 
 // The fields each rule names.
@@ -138,6 +209,8 @@ std::vector<LevelClassAnalysis> AnalyseRules(const LocateCatalogue& catalogue,
         analysis.answeredFields =
             static_cast<int>(std::count(key.first.begin(), key.first.end(), true));
         const std::vector<FieldState> fields = ClassFields(catalogue, members.front(), bound);
+        const std::vector<FieldState> fullRange =
+            ClassFields(catalogue, members.front(), std::numeric_limits<double>::infinity());
 
         std::vector<const Formula*> all;
         for (const FormulaRule& rule : rules) all.push_back(&rule.holds);
@@ -156,7 +229,11 @@ std::vector<LevelClassAnalysis> AnalyseRules(const LocateCatalogue& catalogue,
             const Formula fails = Negated(rules[r].holds);
             const Answer canFail = Satisfiable(fields, {&fails});
             if (canFail == Answer::No) {
-                analysis.neverFail.push_back(rules[r].number);
+                // Not failing up to the bound is not yet never failing: a rule may fail only
+                // beyond it. Nor is such a rule implied, which is judged up to the bound.
+                const Answer beyond = CanFailInFullRange(fullRange, rules[r].holds);
+                if (beyond == Answer::No) analysis.neverFail.push_back(rules[r].number);
+                if (beyond == Answer::Unknown) analysis.undecided.push_back(rules[r].number);
                 continue;
             }
             if (canFail == Answer::Unknown || !analysis.consistent) {

@@ -16,13 +16,14 @@ struct LevelClassAnalysis {
     bool consistent = false;        // some answers satisfy every rule
     std::vector<int> conflicting;   // when not: rules that cannot hold together, none spare
     std::vector<int> levelDecided;  // rules that the level alone makes hold (their answers unasked)
-    std::vector<int> neverFail;     // other rules that hold for any answers within the limits
+    std::vector<int> neverFail;     // other rules that hold for any answers up to their limits
     std::vector<int> implied;       // rules that may go: the rules kept imply them
     std::vector<int> undecided;     // the solver gave no answer for these
 };
 
-// Every level code in `levels`, grouped into classes. Answers go up to `bound` at most, which
-// bounds what "any answers" means above.
+// Every level code in `levels`, grouped into classes. Whether the rules hold together and which
+// follow from the others is judged with answers up to `bound`; a rule is said never to fail only
+// when it holds for answers up to their limits.
 std::vector<LevelClassAnalysis> AnalyseRules(const LocateCatalogue& catalogue,
                                              const std::vector<FormulaRule>& rules,
                                              const std::vector<int>& levels, double bound);

@@ -42,8 +42,15 @@ constexpr int kStopCheckSteps = 1000;
 
 }  // namespace
 
+std::string PlainFileName(const std::filesystem::path& path) {
+    const std::string name = path.string();
+    return name.starts_with("file:") ? "./" + name : name;
+}
+
 std::unique_ptr<SQLite::Database> OpenSqlite(const std::filesystem::path& path, int flags) {
-    auto db = std::make_unique<SQLite::Database>(path.string(), flags, 5000);
+    // URI file names let a connection attach a file it only reads as read-only.
+    auto db =
+        std::make_unique<SQLite::Database>(PlainFileName(path), flags | SQLite::OPEN_URI, 5000);
     db->exec("PRAGMA foreign_keys = ON");
     db->createFunction("int", 1, true, nullptr, &SqlInt);
     sqlite3_progress_handler(db->getHandle(), kStopCheckSteps, &AnswerStopRequest, nullptr);

@@ -9,6 +9,9 @@
 
 namespace tallwick {
 
+// The path as a file name that a connection reading URI file names takes for the path itself.
+std::string PlainFileName(const std::filesystem::path& path);
+
 // Opens an SQLite file the way every part of the program needs it: foreign keys enforced and the
 // scalar function int() (the largest integer not above its argument) that our SQL relies on.
 std::unique_ptr<SQLite::Database> OpenSqlite(const std::filesystem::path& path, int flags);

@@ -2,6 +2,7 @@
 // navigation and the checks on page changes.
 #include "entry/entry_window.h"
 
+#include "common/failure_text.h"
 #include "entry/cover_rules.h"
 #include "entry/edit_journal_keeper.h"
 #include "entry/entry_error_list.h"
@@ -33,6 +34,12 @@ QString Text(const std::string& text) {
 
 std::string Utf8(const QString& text) {
     return text.toStdString();
+}
+
+// An engine or file failure said in the user's language; the database is the working one.
+std::string Described(const std::exception& error, const SQLite::Database& db) {
+    const std::filesystem::path file = db.getFilename();
+    return FailureText(error, file, file);
 }
 
 class WindowCoverLookup : public entry::CoverLookup {
@@ -81,8 +88,8 @@ bool EntryWindow::ValidateCoverPage() {
         failure = entry::ValidateCover(cover, loadedCode_, adding_,
                                        WindowCoverLookup(Db(), levels_, states_));
     } catch (const std::exception& e) {
-        failure = entry::CoverFailure{"c903", std::string("运行中发生错误：") + e.what() +
-                                                  ",请与系统管理员或软件发行者联系。"};
+        failure = entry::CoverFailure{
+            "c903", "运行中发生错误：" + Described(e, Db()) + ",请与系统管理员或软件发行者联系。"};
     }
     if (!failure) return true;
     inExitHandler_ = true;  // the message and the focus move are not the user leaving a field
@@ -124,7 +131,7 @@ bool EntryWindow::Write(int recordState) {
         journal_->Clear();
         return true;
     } catch (const std::exception& e) {
-        ShowMessage(QStringLiteral("保存过程中遇到错误：") + Text(e.what()) +
+        ShowMessage(QStringLiteral("保存过程中遇到错误：") + Text(Described(e, Db())) +
                         QStringLiteral("数据没有被保存。"),
                     this);
         return false;
@@ -202,7 +209,7 @@ void EntryWindow::ShowHistory() {
         RecordHistoryDialog dialog(Db(), code, form_.unionName->text(), this);
         dialog.exec();
     } catch (const std::exception& e) {
-        ShowMessage(QStringLiteral("运行中发生错误：") + Text(e.what()) +
+        ShowMessage(QStringLiteral("运行中发生错误：") + Text(Described(e, Db())) +
                         QStringLiteral(",请与系统管理员或软件发行者联系。"),
                     this);
     }
@@ -330,7 +337,7 @@ void EntryWindow::RegionExit(bool byUser) {
     try {
         name = entry::RegionName(Db(), code);
     } catch (const std::exception& e) {
-        ShowMessage(QStringLiteral("运行中发生错误：") + Text(e.what()) +
+        ShowMessage(QStringLiteral("运行中发生错误：") + Text(Described(e, Db())) +
                         QStringLiteral(",请与系统管理员或软件发行者联系。"),
                     this);
     }

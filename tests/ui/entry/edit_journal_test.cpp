@@ -170,23 +170,38 @@ class EditJournalTest : public QObject {
         QVERIFY(!window->Journal().HasUnwrittenChanges());
     }
 
+    // An edit of the filler, left at once: the journal is tried then.
+    void EditFiller(const char* name) {
+        tallwick::test::Edit(*window, "c905")->setText(QString::fromUtf8(name));
+        QVERIFY(window->Journal().HasUnwrittenChanges());
+        window->Journal().FieldLeft();
+    }
+
     void aJournalThatCannotBeWrittenIsSaidOnceBesideTheButtons() {
         // In the way of the journal, and not empty so that nothing removes it.
-        fs::create_directory(Folder() / "entry-journal.json");
-        std::ofstream(Folder() / "entry-journal.json" / "mine.txt") << "mine";
+        const fs::path inTheWay = Folder() / entry::kEditJournalName;
+        const auto block = [&] {
+            fs::remove(inTheWay);  // the journal last written
+            fs::create_directory(inTheWay);
+            std::ofstream(inTheWay / "mine.txt") << "mine";
+        };
+        block();
         Open(false);
         QSignalSpy failures(&window->Journal(), &EditJournalKeeper::WriteFailed);
-        for (const char* name : {"张三", "李四"}) {
-            tallwick::test::Edit(*window, "c905")->setText(QString::fromUtf8(name));
-            window->Journal().FieldLeft();
-        }
+        for (const char* name : {"李四", "王五", "赵六"}) EditFiller(name);
         QCOMPARE(failures.count(), 1);
         QVERIFY(!window->JournalNote()->isHidden());
         QVERIFY(window->JournalNote()->text().startsWith(QStringLiteral("无法写入编辑日志")));
-        fs::remove_all(Folder() / "entry-journal.json");
-        tallwick::test::Edit(*window, "c905")->setText(QStringLiteral("王五"));
-        window->Journal().FieldLeft();
+        QVERIFY(messages.isEmpty());  // beside the buttons, never in the way of the typing
+
+        fs::remove_all(inTheWay);
+        EditFiller("钱七");
         QVERIFY(window->JournalNote()->isHidden());
+        // Lost again after a write succeeded: said again, and again only once.
+        block();
+        for (const char* name : {"孙八", "周九"}) EditFiller(name);
+        QCOMPARE(failures.count(), 2);
+        QVERIFY(!window->JournalNote()->isHidden());
     }
 
     void loadingARecordIsNoEditAndNothingIsJournaledWithoutOne() {
@@ -278,21 +293,40 @@ class EditJournalTest : public QObject {
         QCOMPARE(StoredInFile(), before);
     }
 
-    void aDamagedJournalIsSetAsideWithAMessageAndNeverApplied() {
-        Open(false);
-        tallwick::test::Edit(*window, "c905")->setText(QStringLiteral("李四"));
-        window->Journal().FieldLeft();
+    // A journal that cannot be read, cut short or a folder of its name, is said at one start
+    // and set aside, so that the next start says nothing of it.
+    void aDamagedJournalIsSetAsideSaidOnceAndNeverApplied_data() {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("a write cut short") << false;
+        QTest::newRow("a folder of its name") << true;
+    }
+    void aDamagedJournalIsSetAsideSaidOnceAndNeverApplied() {
+        QFETCH(bool, folder);
         const fs::path journal = Folder() / entry::kEditJournalName;
-        fs::resize_file(journal, fs::file_size(journal) - 40);  // a write cut short
-        auto program = StartProgram();
+        if (folder) {
+            fs::create_directories(journal / "inside");
+        } else {
+            Open(false);
+            tallwick::test::Edit(*window, "c905")->setText(QStringLiteral("李四"));
+            window->Journal().FieldLeft();
+            fs::resize_file(journal, fs::file_size(journal) - 40);
+        }
         bool asked = false;
-        OfferJournalRecovery(*program, [&](const QString&) { return asked = true; });
+        const auto ask = [&](const QString&) { return asked = true; };
+        auto program = StartProgram();
+        OfferJournalRecovery(*program, ask);
         QVERIFY(!asked);
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].contains(QStringLiteral("损坏")), qPrintable(messages[0]));
         QVERIFY(!fs::exists(journal));
         QVERIFY(fs::exists(Folder() / entry::kDamagedJournalName));
         QVERIFY(!program->Entry().isVisible());
+
+        program.reset();
+        program = StartProgram();
+        OfferJournalRecovery(*program, ask);
+        QVERIFY(!asked);
+        QCOMPARE(messages.size(), 1);
     }
 
     // A real process typing into the entry window, killed with SIGKILL; the next start finds

@@ -249,6 +249,50 @@ class EntryWindowTest : public QObject {
         QVERIFY(window->Button(QStringLiteral("tbSave"))->isEnabled());
     }
 
+    // The engine's failures reach the user in Chinese, naming the file and the remedy, whichever
+    // of the window's steps meets them: another program holds the database, for writing only
+    // (reads still work) or wholly.
+    void engineFailuresAreSaidInChinese_data() {
+        QTest::addColumn<QString>("step");
+        QTest::addColumn<bool>("readsToo");
+        QTest::addColumn<QString>("lead");
+        const QString run = QStringLiteral("运行中发生错误：");
+        QTest::newRow("save") << QStringLiteral("save") << false
+                              << QStringLiteral("保存过程中遇到错误：");
+        QTest::newRow("cover check") << QStringLiteral("save") << true << run;
+        QTest::newRow("history") << QStringLiteral("history") << true << run;
+        QTest::newRow("region name") << QStringLiteral("region") << true << run;
+    }
+    void engineFailuresAreSaidInChinese() {
+        QFETCH(QString, step);
+        QFETCH(bool, readsToo);
+        QFETCH(QString, lead);
+        KeepOnlyRuleOne();
+        Open(true);
+        FillValidCover();
+        ShowActive();
+        Box("c903")->setFocus();
+        Db().setBusyTimeout(0);  // the program waits a while for the other one; the test need not
+        SQLite::Database other(copy->FilePath().string(), SQLite::OPEN_READWRITE);
+        other.exec(readsToo ? "BEGIN EXCLUSIVE" : "BEGIN IMMEDIATE");
+        messages.clear();
+        if (step == QStringLiteral("save")) {
+            QVERIFY(!window->Save());
+        } else if (step == QStringLiteral("history")) {
+            window->ShowHistory();
+        } else {
+            Text("c905")->setFocus(Qt::TabFocusReason);  // leaves the region code
+        }
+        other.exec("ROLLBACK");
+        QVERIFY(!messages.isEmpty());
+        const QString said = messages.first();
+        QVERIFY2(said.startsWith(lead + QStringLiteral("无法使用数据库文件 ") +
+                                 QString::fromStdString(copy->FilePath().string()) +
+                                 QStringLiteral("，它正被另一个程序使用")),
+                 qPrintable(said));
+        QCOMPARE(Count("SELECT count(*) FROM dt_data"), 0);
+    }
+
     // Leaving the cover by a page tab brings the names and the rules of the codes up to date,
     // without a second message.
     void leavingTheCoverByATabRunsTheCodeExitSteps() {
