@@ -1,5 +1,6 @@
-// The record list on 100,000 generated records: opening it (catalogue, one SELECT of the visible
-// columns) and re-sorting it in memory by a title click.
+// The record list on 100,000 generated records (or as many as $TALLWICK_BENCH_RECORDS says):
+// opening it (catalogue, one SELECT of the visible columns) and re-sorting it in memory by a
+// title click.
 #include "list/record_list_model.h"
 #include "record_generator.h"
 #include "shell/main_window.h"
@@ -9,10 +10,18 @@
 #include <benchmark/benchmark.h>
 #include <QApplication>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 
 namespace {
 namespace fs = std::filesystem;
+
+std::int64_t RecordCount() {
+    const char* count = std::getenv("TALLWICK_BENCH_RECORDS");
+    return count ? std::max<std::int64_t>(1, std::atoll(count)) : 100'000;
+}
 
 SQLite::Database& LargeDatabase() {
     static const std::unique_ptr<SQLite::Database> db = [] {
@@ -22,7 +31,7 @@ SQLite::Database& LargeDatabase() {
         const fs::path file = dir / "list.mdb";
         fs::copy_file(TALLWICK_DELIVERED_DB, file);
         auto opened = tallwick::OpenExistingSqlite(file);
-        tallwick::bench::GenerateRecords(*opened, 100'000);
+        tallwick::bench::GenerateRecords(*opened, RecordCount());
         return opened;
     }();
     return *db;
@@ -66,15 +75,16 @@ BENCHMARK_CAPTURE(BM_SortList, code_desc, "c901", Qt::DescendingOrder)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_SortList, name_asc, "c902", Qt::AscendingOrder)->Unit(benchmark::kMillisecond);
 
-// From opening the working database of 100,000 records to the main window painted with its list:
-// what the user waits for at start-up, the splash aside.
+// From opening the working database to the main window painted with its list: what the user
+// waits for at start-up, the splash aside.
 void BM_StartupToShownList(benchmark::State& state) {
-    const fs::path folder = fs::temp_directory_path() / "tallwick-bench-startup";
+    const fs::path folder =
+        fs::temp_directory_path() / ("tallwick-bench-startup-" + std::to_string(RecordCount()));
     if (!fs::exists(folder / tallwick::kDatabaseFileName)) {
         fs::create_directories(folder);
         fs::copy_file(TALLWICK_DELIVERED_DB, folder / tallwick::kDatabaseFileName);
         auto db = tallwick::OpenExistingSqlite(folder / tallwick::kDatabaseFileName);
-        tallwick::bench::GenerateRecords(*db, 100'000);
+        tallwick::bench::GenerateRecords(*db, RecordCount());
     }
     tallwick::ui::Registry registry(QString::fromStdString((folder / "bench.ini").string()));
     for (auto _ : state) {

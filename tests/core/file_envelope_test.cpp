@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <span>
+#include <sstream>
 #include <string>
 
 namespace tallwick::cipher {
@@ -35,6 +38,49 @@ TEST(FileEnvelope, OpensAnEnvelopeBuiltIndependently) {
     const auto ours = Seal(Bytes("工会 payload"), "pw", 1000);
     ASSERT_EQ(ours.size(), sealed.size());
     EXPECT_TRUE(std::equal(sealed.begin(), sealed.begin() + 14, ours.begin()));
+}
+
+// The stream forms against the whole-file forms, across the piece boundary of a megabyte and with
+// the caller's head ending in the header, in the body or in the tag.
+TEST(FileEnvelope, StreamFormsAgreeWithTheWholeFileForms) {
+    constexpr std::size_t kPiece = 1 << 20;
+    std::mt19937 random(7);
+    for (const std::size_t size :
+         {std::size_t{0}, std::size_t{1}, kPiece - 1, kPiece, kPiece + 1, kPiece * 5 / 2}) {
+        std::vector<unsigned char> plain(size);
+        for (auto& byte : plain) byte = static_cast<unsigned char>(random());
+        SCOPED_TRACE(size);
+
+        std::istringstream in(std::string(plain.begin(), plain.end()));
+        std::ostringstream streamed;
+        SealStream(in, streamed, "pw", 1000);
+        const std::string sealedText = streamed.str();
+        const std::vector<unsigned char> sealed(sealedText.begin(), sealedText.end());
+        EXPECT_EQ(Unseal(sealed, "pw"), plain);
+
+        const auto whole = Seal(plain, "pw", 1000);
+        for (const std::size_t headSize :
+             {std::size_t{50}, std::size_t{1024}, whole.size() - 5, whole.size()}) {
+            if (headSize > whole.size()) continue;
+            SCOPED_TRACE(headSize);
+            std::istringstream rest(
+                std::string(whole.begin() + static_cast<long>(headSize), whole.end()));
+            std::ostringstream opened;
+            UnsealStream(std::span(whole.data(), headSize), rest, whole.size(), opened, "pw");
+            EXPECT_TRUE(opened.str() == std::string(plain.begin(), plain.end()));
+        }
+
+        auto tampered = whole;
+        tampered[tampered.size() / 2] ^= 0x01;
+        std::istringstream rest(std::string(tampered.begin() + 50, tampered.end()));
+        std::ostringstream discarded;
+        EXPECT_THROW(
+            UnsealStream(std::span(tampered.data(), 50), rest, tampered.size(), discarded, "pw"),
+            EnvelopeError);
+        std::istringstream cut(std::string(whole.begin() + 50, whole.end() - 1));
+        EXPECT_THROW(UnsealStream(std::span(whole.data(), 50), cut, whole.size(), discarded, "pw"),
+                     EnvelopeError);
+    }
 }
 
 TEST(FileEnvelope, RoundTripsAndSaltsEachSeal) {

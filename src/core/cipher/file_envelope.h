@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <iosfwd>
+#include <span>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -26,6 +29,16 @@ std::vector<unsigned char> Seal(const std::vector<unsigned char>& plain, std::st
                                 unsigned iterations = kDefaultIterations);
 std::vector<unsigned char> Unseal(const std::vector<unsigned char>& sealed,
                                   std::string_view password);
+
+// Stream forms, a piece at a time, for files too large to hold twice in memory. SealStream reads
+// `in` to its end. UnsealStream takes the sealed file's first bytes from `head` (as many as the
+// caller read, at least its header) and the rest from `rest`, `size` bytes in all; the plain
+// bytes reach `out` before the tag at the end is verified, so when it throws, what it wrote must
+// be discarded.
+void SealStream(std::istream& in, std::ostream& out, std::string_view password,
+                unsigned iterations = kDefaultIterations);
+void UnsealStream(std::span<const unsigned char> head, std::istream& rest, std::uint64_t size,
+                  std::ostream& out, std::string_view password);
 
 // File forms; the target is written atomically (a temporary file renamed into place).
 void SealFile(const std::filesystem::path& source, const std::filesystem::path& target,

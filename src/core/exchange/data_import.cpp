@@ -8,6 +8,7 @@
 #include "exchange/exchange_error.h"
 #include "exchange/exchange_messages.h"
 #include "exchange/package_header.h"
+#include "exchange/package_stream.h"
 #include "history/history_rows.h"
 #include "store/engine_error.h"
 #include "store/field_limits.h"
@@ -25,28 +26,6 @@ namespace tallwick::exchange {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr unsigned char kSqliteSignature[] = "SQLite format 3";  // 16 bytes with its 0
-
-bool IsPlainDatabase(const std::vector<unsigned char>& bytes) {
-    return bytes.size() >= sizeof kSqliteSignature &&
-           std::equal(std::begin(kSqliteSignature), std::end(kSqliteSignature), bytes.begin());
-}
-
-// The file's bytes as a plain database: unmasked, and decrypted when sealed. Nothing when they
-// are not a data file of ours.
-std::optional<std::vector<unsigned char>> PlainContent(std::vector<unsigned char> bytes) {
-    UnmaskHeader(bytes);
-    if (cipher::IsSealed(bytes)) {
-        try {
-            bytes = cipher::Unseal(bytes, DerivePassword());
-        } catch (const cipher::EnvelopeError&) {
-            return std::nullopt;
-        }
-    }
-    if (!IsPlainDatabase(bytes)) return std::nullopt;
-    return bytes;
-}
 
 std::string ReadLabel(SQLite::Database& file) {
     try {
@@ -110,9 +89,9 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     std::error_code notSame;
     if (fs::equivalent(chosen, working.getFilename(), notSame))
         throw UserError(messages::kImportOwnDatabase);
-    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> head;
     try {
-        bytes = ReadWholeFile(chosen);
+        head = ReadHead(chosen);
     } catch (const std::system_error& error) {
         // A file that cannot be read says nothing about its format.
         if (error.code() == std::errc::permission_denied ||
@@ -123,19 +102,22 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     } catch (const std::exception&) {
         throw UserError(messages::kFileFormat);
     }
-    if (IsPlainDatabase(bytes)) {
+    if (IsPlainDatabase(head)) {
         std::string label = CheckAndReadLabel(working, chosen);
         return PreparedImport(chosen, chosen, false, std::move(label));
     }
-    auto plain = PlainContent(std::move(bytes));
-    if (!plain) throw UserError(messages::kFileFormat);
+    UnmaskHeader(head);
+    if (!OpensAsPackage(head)) throw UserError(messages::kFileFormat);
     // A private file of its own from the first moment, so that neither a second import nor a
     // chosen file of the same name is ever overwritten or removed, and a killed run leaves one
     // file that the next start knows as its leftover.
     fs::path copy;
     try {
         copy = CreatePrivateTempFile(programFolder / kWorkingCopyName);
-        WriteWholeFile(copy, *plain);
+        OpenPackageInto(chosen, head, copy, DerivePassword());
+    } catch (const cipher::EnvelopeError&) {
+        RemoveDatabaseFileQuietly(copy);
+        throw UserError(messages::kFileFormat);
     } catch (const std::exception& error) {
         if (!copy.empty()) RemoveDatabaseFileQuietly(copy);
         throw UserError(std::string("运行中发生错误：") + ErrorText(error) +

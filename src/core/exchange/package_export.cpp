@@ -9,6 +9,7 @@
 #include "exchange/exchange_messages.h"
 #include "exchange/file_names.h"
 #include "exchange/package_header.h"
+#include "exchange/package_stream.h"
 #include "store/engine_error.h"
 #include "store/field_limits.h"
 #include "store/password.h"
@@ -104,9 +105,7 @@ PackageExportResult ExportPackage(SQLite::Database& working, const fs::path& tem
         const std::string password = DerivePassword();
         const PlainPackage plain(cipher::Unseal(ReadWholeFile(templateFile), password));
         result.records = FillPackage(working, plain.Path(), provider, progress);
-        auto sealed = cipher::Seal(ReadWholeFile(plain.Path()), password);
-        MaskHeader(sealed);
-        WriteFileAtomically(target, sealed);
+        SealPackage(plain.Path(), target, password);
         Report(progress, 3, 3);
     } catch (const UserError&) {
         throw;
