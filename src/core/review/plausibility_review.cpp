@@ -32,6 +32,14 @@ double Unscaled(double scaled, double size, bool sized) {
     return std::max(0.0, std::exp(sized ? scaled + Log1(size) : scaled) - 1);
 }
 
+// How far beyond the expected range an answer lies, in spreads; 0 inside it. Where many
+// unions answer 0, a small answer is as plausible as 0, so only answers above the median count.
+double Excess(double scaled, const Expectation& expectation, const ReviewSettings& settings) {
+    if (scaled < expectation.median && expectation.zeroShare >= settings.rareZeros) return 0;
+    const double deviation = std::abs(scaled - expectation.median) / expectation.spread;
+    return std::max(0.0, deviation - settings.rangeSpreads);
+}
+
 struct Best {
     double score = 0;
     int field = -1;
@@ -84,13 +92,12 @@ std::optional<Finding> ReviewResult::Judge(int field, std::size_t row) const {
                       ? 0
                       : Unscaled(expectation->median - reach, size, sized);
     finding.high = Unscaled(expectation->median + reach, size, sized);
-    finding.deviation =
-        std::abs(Scaled(finding.value, size, sized) - expectation->median) / expectation->spread;
+    const double scaled = Scaled(finding.value, size, sized);
+    finding.deviation = std::abs(scaled - expectation->median) / expectation->spread;
     const double distance = std::abs(finding.value - finding.expected);
     const double total = totals_[static_cast<std::size_t>(field)][StratumOf(level)];
     finding.share = distance > 0 ? distance / std::max(total, distance) : 0;
-    const bool plainZero = finding.value == 0 && expectation->zeroShare >= settings_.rareZeros;
-    finding.score = plainZero ? 0 : 100 * finding.share * finding.deviation;
+    finding.score = 100 * finding.share * Excess(scaled, *expectation, settings_);
     return finding;
 }
 
@@ -208,15 +215,13 @@ ReviewResult RunReview(SQLite::Database& db, const locate::LocateCatalogue& cata
                 const auto stratum = static_cast<std::size_t>(strata[r]);
                 const auto& expectation = expectations[stratum];
                 if (!expectation) continue;
-                if (values[r] == 0 && expectation->zeroShare >= settings.rareZeros) continue;
+                const double excess = Excess(scaled[r], *expectation, settings);
+                if (excess == 0) continue;
                 const double size = sized ? (*sizes)[r] : 0;
                 const double distance =
                     std::abs(values[r] - Unscaled(expectation->median, size, sized));
-                if (distance == 0) continue;
                 const double share = distance / std::max(totals[stratum], distance);
-                const double deviation =
-                    std::abs(scaled[r] - expectation->median) / expectation->spread;
-                const double score = 100 * share * deviation;
+                const double score = 100 * share * excess;
                 if (score > best[r].score) best[r] = {score, field};
             }
             for (const std::size_t r : confirmed[f]) skip[r] = 0;

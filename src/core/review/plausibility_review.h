@@ -6,8 +6,8 @@
 // page's size measure (or of its logarithm, where the answer has none). Its deviation counts the
 // spreads between the record and that median, the same up as down, so that ×10 and ÷10 weigh
 // alike; its share is how far the answer is from the value expected of a union its size, as a
-// share of its level's total in the summary. An answer scores 100 × share × deviation; a record
-// scores its highest answer.
+// share of its level's total in the summary. An answer scores 100 × share × the spreads by which
+// it lies beyond the expected range (0 inside it); a record scores its highest answer.
 
 #include "locate/locate_catalogue.h"
 #include "review/review_rows.h"
@@ -55,7 +55,7 @@ struct Finding {
     double expected = 0;  // the median's value for a union of the record's size
     double low = 0;       // the expected range for the record's size
     double high = 0;
-    double deviation = 0;
+    double deviation = 0;  // spreads from the median, either way
     double share = 0;
     double score = 0;
     Basis basis = Basis::Level;
