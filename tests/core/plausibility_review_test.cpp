@@ -3,11 +3,14 @@
 // the list, enters the history and survives a backup and its restore.
 #include "review/plausibility_review.h"
 #include "review/confirmations.h"
+#include "review/review_text.h"
+#include "review/review_workbook.h"
 
 #include "exchange/backup.h"
 #include "exchange/restore.h"
 #include "history/history_reading.h"
 #include "locate/locate_fields.h"
+#include "sheet_python_reader.h"
 #include "store/connection.h"
 #include "store/schema_version.h"
 #include "test_support.h"
@@ -188,6 +191,26 @@ TEST_F(SlipFixture, AConfirmedAnswerLeavesTheListUntilItChangesAndSurvivesBackup
                              std::to_string(static_cast<long long>(kSlip)));
         EXPECT_TRUE(listed(RunReview(connection.Db(), catalogue), kSlip));
     }
+}
+
+TEST_F(SlipFixture, TheWorkbookListsTheRankedRecordsUnderTheirTitles) {
+    test::TempFolder folder;
+    const auto target = folder.Path() / "审核.xlsx";
+    const ReviewResult result = Review();
+    ExportReviewWorkbook(db, result, target);
+    const test::ReadBack book = test::ReadWithOpenpyxl(target);
+    ASSERT_EQ(book.sheets.size(), 1u);
+    const std::string sheet = book.sheets[0];
+    EXPECT_EQ(book.Cell(sheet, "A1"), "可疑数据审核");
+    EXPECT_EQ(book.Cell(sheet, "B3"), "编号");
+    EXPECT_EQ(book.Cell(sheet, "B4"), "100000000101");
+    EXPECT_EQ(book.Cell(sheet, "D4"), "乡镇、街道工会");
+    EXPECT_EQ(book.Cell(sheet, "F4"), "j011");
+    EXPECT_EQ(std::stod(book.Cell(sheet, "G4")), 1500);
+    EXPECT_EQ(book.Cell(sheet, "J4"), FindingText(result.ranked[0].top));
+    const std::string last = "B" + std::to_string(3 + result.ranked.size());
+    EXPECT_FALSE(book.Cell(sheet, last).empty());
+    EXPECT_TRUE(book.Cell(sheet, "B" + std::to_string(4 + result.ranked.size())).empty());
 }
 
 TEST(ReviewConfirmations, AnOlderDatabaseGetsTheirTableOnItsUpgrade) {
