@@ -3,19 +3,27 @@
 // record at that answer, and "已核实" with a note takes the answer off the list and keeps the note.
 #include "review/review_window.h"
 
+#include "entry/entry_form.h"
+#include "entry/entry_window.h"
 #include "history/history_reading.h"
+#include "list/record_list_model.h"
+#include "list/record_list_view.h"
 #include "locate/locate_fields.h"
 #include "realistic_population.h"
 #include "review/confirmations.h"
 #include "review/review_chart.h"
 #include "review/review_text.h"
+#include "settings/registry.h"
 #include "test_support.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -126,6 +134,33 @@ class ReviewWindowTest : public QObject {
         QCOMPARE(QString::fromStdString(history.front().operation), QStringLiteral("已核实"));
         // Opened again, the window still leaves it out.
         QVERIFY(!Listed(*Open(), top.code, top.top.field));
+    }
+
+    void theEntryWindowOpensOnTheRecordAtTheAnswer() {
+        const bench::PlantedSlip& slip = planted.front();
+        const QString field =
+            QString::fromUtf8(tallwick::locate::LocateFields()[slip.field].name.data(), 4);
+        Registry registry(QString::fromStdString((copy->Folder() / "settings.ini").string()));
+        auto database = [this]() -> SQLite::Database& { return copy->Db(); };
+        RecordListModel model(database);
+        RecordListView list(&model);
+        model.Reload();
+        list.MoveToFirst();
+        EntryWindow entry(database, registry, QStringLiteral(TALLWICK_BUILD_DIR "/bin"));
+        double shownCode = 0;
+        int shownPage = -1;
+        QWidget* focused = nullptr;
+        QTimer::singleShot(200, &entry, [&] {
+            shownCode = entry.LoadedCode();
+            shownPage = entry.Form().pages->currentIndex();
+            focused = QApplication::focusWidget();
+            entry.reject();
+        });
+        OpenEntryAtAnswer(entry, list, slip.code, field);
+        QCOMPARE(shownCode, slip.code);
+        QCOMPARE(shownPage, tallwick::locate::EntryPageOf(slip.field));
+        QVERIFY(focused != nullptr);
+        QCOMPARE(focused, entry.Field(field));
     }
 };
 
