@@ -213,6 +213,29 @@ TEST_F(SlipFixture, TheWorkbookListsTheRankedRecordsUnderTheirTitles) {
     EXPECT_TRUE(book.Cell(sheet, "B" + std::to_string(4 + result.ranked.size())).empty());
 }
 
+// Large enough for the second reader: both halves, joined, are what one reader reads, and a
+// record with code 0 (which the summary leaves out) is in neither.
+TEST(ReviewRowsTest, TwoReadersReadWhatOneReads) {
+    test::DeliveredDatabaseCopy copy{test::WithoutLimitGuards{}};
+    SQLite::Database& db = copy.Db();
+    db.exec(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 24000) "
+        "INSERT INTO dt_data (c901, c902, c904, c907, z001, j011, d055) "
+        "SELECT 100000000001 + 7 * i, 'u' || i, 1 + i % 12, 1 + i % 4, i % 97, i % 13, i % 5 "
+        "FROM n");
+    db.exec("INSERT INTO dt_data (c901, z001) VALUES (0, 5)");
+    db.exec("INSERT INTO dt_data1 (c901, y012) SELECT c901, c901 % 11 FROM dt_data");
+    const ReviewRows one = ReadReviewRows(db, 1);
+    const ReviewRows two = ReadReviewRows(db, 2);
+    ASSERT_EQ(one.Size(), 24001u);
+    EXPECT_EQ(one.codes.front(), kFirst);
+    EXPECT_EQ(two.codes, one.codes);
+    EXPECT_EQ(two.names, one.names);
+    EXPECT_EQ(two.levels, one.levels);
+    EXPECT_EQ(two.reporting, one.reporting);
+    EXPECT_EQ(two.values, one.values);
+}
+
 TEST(ReviewConfirmations, AnOlderDatabaseGetsTheirTableOnItsUpgrade) {
     test::DeliveredDatabaseCopy old;
     old.Db().exec("DROP TABLE dt_confirmed; PRAGMA user_version = 4");

@@ -125,7 +125,9 @@ ReviewResult RunReview(SQLite::Database& db, const locate::LocateCatalogue& cata
     ReviewResult result;
     result.catalogue_ = &catalogue;
     result.settings_ = settings;
-    result.rows = ReadReviewRows(db);
+    unsigned workers = settings.threads ? settings.threads : std::thread::hardware_concurrency();
+    workers = std::clamp(workers, 1u, 8u);
+    result.rows = ReadReviewRows(db, workers);
     const ReviewRows& rows = result.rows;
     const std::size_t n = rows.Size();
     const std::size_t fieldCount = rows.values.size();
@@ -148,8 +150,6 @@ ReviewResult RunReview(SQLite::Database& db, const locate::LocateCatalogue& cata
     // Each worker judges every answer of its share of the fields and keeps each record's best;
     // the fields are dealt out in turn and the bests merged in field order, so the outcome does
     // not depend on the number of workers.
-    unsigned workers = settings.threads ? settings.threads : std::thread::hardware_concurrency();
-    workers = std::clamp(workers, 1u, 8u);
     std::vector<std::vector<Best>> bests(workers, std::vector<Best>(n));
 
     auto work = [&](unsigned worker) {

@@ -23,7 +23,10 @@ struct ReviewRows {
     std::size_t Size() const { return codes.size(); }
 };
 
-// Every record with a positive code, the records the summary sums, in code order.
-ReviewRows ReadReviewRows(SQLite::Database& db);
+// Every record with a positive code, the records the summary sums, in code order. With two
+// readers the upper half of the codes is read on a connection and thread of its own while this
+// one reads the lower half: reading is most of the review's work, and SQLite reads a file from
+// several connections at once.
+ReviewRows ReadReviewRows(SQLite::Database& db, unsigned readers = 1);
 
 }  // namespace tallwick::review

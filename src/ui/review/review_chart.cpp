@@ -100,7 +100,7 @@ void ReviewChart::ShowRates(const QString& title, const std::vector<double>& rat
         series->attachAxis(x);
         series->attachAxis(y);
     }
-    chart()->setTitle(zeros ? title + QStringLiteral("（另有 %1 个单位为 0）").arg(zeros) : title);
+    chart()->setTitle(zeros ? title + QStringLiteral("（另有 %1 个为 0）").arg(zeros) : title);
 }
 
 }  // namespace tallwick::ui

@@ -154,8 +154,8 @@ void ReviewWindow::ShowSelected() {
     if (size <= 0) size = 1;
     const QString among =
         top.basis == review::Basis::Level ? QStringLiteral("同层次") : QStringLiteral("全部层次");
-    chart_->ShowRates(what + QStringLiteral("在") + among + QStringLiteral("单位中的分布"), rates,
-                      position, top.low / size, top.high / size);
+    chart_->ShowRates(what + QStringLiteral("，") + among, rates, position, top.low / size,
+                      top.high / size);
 }
 
 void ReviewWindow::OpenSelected() {

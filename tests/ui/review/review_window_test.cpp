@@ -17,6 +17,7 @@
 #include "test_support.h"
 
 #include <QApplication>
+#include <QChart>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -88,11 +89,18 @@ class ReviewWindowTest : public QObject {
         QVERIFY(window->Chart()->PointCount() > 10);
 
         QDir().mkpath(QStringLiteral(TALLWICK_BUILD_DIR "/screenshots"));
+        QTest::qWait(100);  // the chart's scene repaints on the event loop
         QVERIFY(window->grab().save(
             QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/review_window.png")));
 
         table->selectRow(1);
+        const review::RankedRecord& second = window->Result().ranked.at(1);
+        const QString secondName =
+            QString::fromUtf8(tallwick::locate::LocateFields()[second.top.field].name.data(), 4);
+        QVERIFY2(window->Chart()->chart()->title().startsWith(secondName),
+                 qPrintable(window->Chart()->chart()->title()));
         QVERIFY(window->Chart()->HasMark());
+        QTest::qWait(100);
         QVERIFY(window->grab().save(
             QStringLiteral(TALLWICK_BUILD_DIR "/screenshots/review_window_second.png")));
     }
