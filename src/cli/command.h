@@ -42,5 +42,6 @@ int RunRestore(const CommandContext& context);
 int RunImports(const CommandContext& context);
 int RunLocate(const CommandContext& context);
 int RunRules(const CommandContext& context);
+int RunReview(const CommandContext& context);
 
 }  // namespace tallwick::cli

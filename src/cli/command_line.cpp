@@ -31,6 +31,9 @@ constexpr const char* kUsage =
     "  locate CODE     the answers of a stored record that a smallest repair changes:\n"
     "                  field, current value and a value with which every rule holds\n"
     "  rules --analyse what the logic rules allow, level class by level class\n"
+    "  review [--top N] [--json]\n"
+    "                  the records that pass the rules but are probably wrong, highest score\n"
+    "                  first: code, score, field, value and the range usually reported\n"
     "  export-package --provider NAME -o OUT.dat\n"
     "                  the clean records as a protected package for the offline version\n"
     "  import FILE [--yes] [--on-conflict refuse|keep|replace]\n"
@@ -90,6 +93,7 @@ constexpr std::pair<std::string_view, CommandFunction> kCommands[] = {
     {"imports", RunImports},
     {"locate", RunLocate},
     {"rules", RunRules},
+    {"review", RunReview},
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 // into place, so a failed build never leaves a half-made database.
 #include "common/file_io.h"
 #include "history/history_table.h"
+#include "review/confirmations.h"
 #include "store/database.h"
 #include "store/field_limits.h"
 #include "tsv_table.h"
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
             }
             tallwick::InstallLimitGuards(*db);
             tallwick::history::CreateHistoryTable(*db);
+            tallwick::review::CreateConfirmationTable(*db);
             transaction.commit();
             db->exec("ANALYZE; VACUUM;");
         }

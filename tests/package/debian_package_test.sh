@@ -35,7 +35,7 @@ done
 if grep -E '/\.tallwick|\.copied$' <<<"$listing"; then fail "stray files in the package"; fi
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libsqlite3-0 libssl3 libxlsxwriter4 libzip4 qt6-qpa-plugins \
+for needed in libqt6widgets6 libqt6charts6 libsqlite3-0 libssl3 libxlsxwriter4 libzip4 qt6-qpa-plugins \
   qt6-translations-l10n fonts-wqy-microhei; do
   grep -q "\b$needed\b" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done

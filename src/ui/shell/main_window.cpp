@@ -14,6 +14,7 @@
 #include "query/query_indicator_dialog.h"
 #include "query/query_result_list.h"
 #include "query/query_search_dialogs.h"
+#include "review/review_window.h"
 #include "shell/about_dialog.h"
 #include "shell/group_bar.h"
 #include "shell/options_dialog.h"
@@ -106,7 +107,9 @@ void MainWindow::BuildMenus() {
     QMenu* records = menuBar()->addMenu(QStringLiteral("数据记录"));
     records->addActions({a.addNew, a.modify, a.remove, a.print});
     menuBar()->addMenu(QStringLiteral("查找"))->addActions({a.locate, a.search});
-    menuBar()->addMenu(QStringLiteral("逻辑检查"))->addActions({a.checkSelected, a.check});
+    QMenu* checks = menuBar()->addMenu(QStringLiteral("逻辑检查"));
+    checks->addActions({a.checkSelected, a.check});
+    checks->addAction(QStringLiteral("可疑数据审核"), this, &MainWindow::ReviewRecords);
     menuBar()->addMenu(QStringLiteral("数据处理"))->addActions({a.group, a.sum});
     menuBar()
         ->addMenu(QStringLiteral("工具"))
@@ -268,6 +271,17 @@ ExchangeContext MainWindow::Exchange() {
             progress_,
             [this] { RefreshListKeepingRecord(); },
             [this](const std::string& condition) { ShowQueryResults(condition); }};
+}
+
+void MainWindow::ReviewRecords() {
+    if (RefuseWhileOperationRuns(this)) return;
+    ReviewWindow window(
+        Connection().Db(),
+        [this](double code, const QString& field) {
+            OpenEntryAtAnswer(*entry_, *list_, code, field);
+        },
+        this);
+    window.exec();
 }
 
 void MainWindow::AddRecords() {

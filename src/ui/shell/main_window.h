@@ -60,6 +60,7 @@ class MainWindow : public QMainWindow {
     void SearchByCodeRange();    // actSearch: the code range search
     void PrintCurrentRecord();   // actPrint: the annual report of the current record
     void MarkAllRecordsClean();  // the service gesture of the about window
+    void ReviewRecords();        // 可疑数据审核: the plausibility review
 
     // The service gesture's callback for a splash shown at start-up.
     std::function<void()> MarkAllCleanCallback();

@@ -90,7 +90,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(menus,
                  (QStringList{"数据记录", "查找", "逻辑检查", "数据处理", "工具", "关于", "退出"}));
         QCOMPARE(Texts(window->menuBar()->actions().at(2)->menu()->actions()),
-                 (QStringList{"检查选中数据的逻辑", "检查数据的逻辑"}));
+                 (QStringList{"检查选中数据的逻辑", "检查数据的逻辑", "可疑数据审核"}));
         QCOMPARE(Texts(window->ListMenu().actions()),
                  (QStringList{"添加新记录", "修改选中的记录", "删除记录", "-", "按条件查找定位数据",
                               "按编号范围查找数据", "-", "检查选中数据的逻辑", "-",
