@@ -5,6 +5,7 @@
 #include "common/user_error.h"
 #include "locate/locate_worker.h"
 #include "widgets/code_box.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
 #include "widgets/running_operation.h"
@@ -52,7 +53,7 @@ check::CheckRunResult RunCheckAndReport(SQLite::Database& db, const std::string&
             ShowMessage(QString::fromUtf8(check::kNoLogicErrors), parent);
         }
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), parent);
+        ShowMessage(UncaughtErrorText(error), parent);
     }
     return result;
 }

@@ -14,6 +14,7 @@
 #include "exchange/network_report.h"
 #include "exchange/package_export.h"
 #include "exchange/package_template.h"
+#include "store/engine_error.h"
 #include "store/program_folder.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
@@ -45,7 +46,7 @@ void Guarded(QWidget* parent, const std::function<void()>& work) {
     } catch (const UserError& error) {
         ShowMessage(QString::fromUtf8(error.what()), parent);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(exchange::RunTimeError(error.what()).what()), parent);
+        ShowMessage(QString::fromUtf8(exchange::RunTimeError(ErrorText(error)).what()), parent);
     }
 }
 

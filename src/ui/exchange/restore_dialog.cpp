@@ -3,6 +3,7 @@
 #include "exchange/restore.h"
 #include "settings/settings.h"
 #include "store/safety_copy.h"
+#include "widgets/error_display.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 #include "widgets/running_operation.h"
@@ -142,7 +143,7 @@ bool RestoreDialog::RestoreFile(const std::filesystem::path& file) {
         for (const auto& finding : result.upgradeFindings) ShowMessage(Q(finding), this);
         ShowMessage(Q(result.message), this);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
         Reload();
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "list/list_cell_style.h"
 #include "store/field_catalogue.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 
 #include <QCheckBox>
@@ -105,7 +106,7 @@ void ColumnChooserDialog::Save() {
         SaveVisibleFields(db_, visible);
         if (onSaved_) onSaved_();
     } catch (const std::exception& error) {
-        showMessage_(QString::fromUtf8(error.what()));
+        showMessage_(UncaughtErrorText(error));
         return;
     }
     showMessage_(QStringLiteral("保存成功"));

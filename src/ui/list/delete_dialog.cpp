@@ -4,6 +4,7 @@
 #include "store/code_range.h"
 #include "store/record_deletion.h"
 #include "widgets/code_box.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 
 #include <QGridLayout>
@@ -77,7 +78,7 @@ void DeleteDialog::DeleteChosen() {
             DeleteRecordRange(db_, range.low, range.high);
         }
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
         return;
     }
     if (refreshList_) refreshList_();

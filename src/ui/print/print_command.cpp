@@ -1,6 +1,7 @@
 #include "print/print_command.h"
 
 #include "settings/settings.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"
 #include "widgets/progress_window.h"
@@ -50,7 +51,7 @@ QString PrintAnnualReport(QWidget* parent, SQLite::Database& db,
             });
     } catch (const std::exception& error) {
         running.HideProgress();
-        ShowMessage(QString::fromUtf8(error.what()), parent);
+        ShowMessage(UncaughtErrorText(error), parent);
         return {};
     }
     running.HideProgress();

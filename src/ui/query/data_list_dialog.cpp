@@ -6,6 +6,7 @@
 #include "store/code_range.h"
 #include "store/program_folder.h"
 #include "widgets/code_box.h"
+#include "widgets/error_display.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"
@@ -147,7 +148,7 @@ void DataListDialog::FillItemMenu() {
     try {
         items = query::ListAllGroupItems(db_);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
     for (const auto& item : items) {
         const std::int64_t id = item.id;
@@ -174,7 +175,7 @@ void DataListDialog::ChooseItem(std::int64_t id) {
             group_->setText(Q(item_->title));
         }
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "query/indicator_condition.h"
 #include "query/indicator_lists.h"
 #include "widgets/code_popup.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 
 #include <QGroupBox>
@@ -155,7 +156,7 @@ void IndicatorQueryDialog::PickIndicator() {
         IndicatorPickerDialog picker(db_, this);
         if (picker.exec() == QDialog::Accepted) field_->setText(picker.Result());
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
 }
 

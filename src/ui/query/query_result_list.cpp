@@ -10,6 +10,7 @@
 #include "query/result_columns.h"
 #include "query/result_database.h"
 #include "query/result_workbook.h"
+#include "widgets/error_display.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"
@@ -156,7 +157,7 @@ void QueryResultList::DeleteSelected() {
     try {
         DeleteSelectedRecords(rows, database_(), ask);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
     UpdateCount();
 }

@@ -6,6 +6,7 @@
 #include "query/condition_error.h"
 #include "widgets/code_box.h"
 #include "widgets/code_popup.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 
 #include <QGroupBox>
@@ -143,7 +144,7 @@ void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,
     try {
         ShowResultsKeepingRecord(list, openResults, condition);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), dialog);
+        ShowMessage(UncaughtErrorText(error), dialog);
     }
 }
 
@@ -251,7 +252,7 @@ void LocateDialog::Locate() {
         byCode_->setFocus();
         return;
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
         return;
     }
     accept();

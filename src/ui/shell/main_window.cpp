@@ -22,6 +22,7 @@
 #include "store/compaction.h"
 #include "summary/group_list_dialog.h"
 #include "summary/summary_dialog.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
 #include "widgets/question_dialog.h"
@@ -311,14 +312,14 @@ void MainWindow::CompactDatabase() {
         ::tallwick::CompactDatabase(Connection().CurrentDatabasePath());
         ShowMessage(QString::fromUtf8(kCompactionDone), this);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
     try {
         Connection().Reopen();
         model_->Requery();
         list_->MoveToFirst();
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
 }
 
@@ -335,7 +336,7 @@ void MainWindow::AfterDatabaseReplaced() {
         model_->Reload();  // the restored file brings its own catalogue of list columns
         list_->MoveToFirst();
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
 }
 
@@ -364,13 +365,13 @@ void MainWindow::OfferWayBackFromDamage(const QString& finding) {
         restored = OfferWayBack(
             working, what, [this] { Connection().Close(); }, this);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
     if (!Connection().IsOpen()) {
         try {
             Connection().Reopen();
         } catch (const std::exception& error) {
-            ShowMessage(QString::fromUtf8(error.what()), this);
+            ShowMessage(UncaughtErrorText(error), this);
             return;
         }
     }

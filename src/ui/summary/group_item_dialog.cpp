@@ -3,6 +3,7 @@
 #include "common/user_error.h"
 #include "summary/groupings.h"
 #include "widgets/code_box.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 #include "widgets/question_dialog.h"
 
@@ -47,7 +48,7 @@ QPushButton* NewButton(const QString& text, const char* objectName) {
 }
 
 void ShowError(const std::exception& error, QWidget* parent) {
-    ShowMessage(QString::fromUtf8(error.what()), parent);
+    ShowMessage(UncaughtErrorText(error), parent);
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 #include "exchange/exchange_error.h"
 #include "exchange/group_transfer.h"
 #include "store/connection.h"
+#include "store/engine_error.h"
 #include "summary/group_item_dialog.h"
 #include "summary/groupings.h"
+#include "widgets/error_display.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 #include "widgets/operation_progress.h"
@@ -48,7 +50,7 @@ void ShowTransferError(const std::exception& error, QWidget* parent) {
     if (dynamic_cast<const UserError*>(&error))
         ShowMessage(QString::fromUtf8(error.what()), parent);
     else
-        ShowMessage(QString::fromUtf8(exchange::RunTimeError(error.what()).what()), parent);
+        ShowMessage(QString::fromUtf8(exchange::RunTimeError(ErrorText(error)).what()), parent);
 }
 
 }  // namespace
@@ -118,7 +120,7 @@ void GroupListDialog::Reload() {
     try {
         rows = summary::ListGroupings(db_);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
     grid_->setRowCount(static_cast<int>(rows.size()));
     for (int row = 0; row < grid_->rowCount(); ++row) {
@@ -139,7 +141,7 @@ void GroupListDialog::AddGrouping() {
     try {
         id = summary::AddGrouping(db_, name->toStdString());
     } catch (const std::exception& error) {
-        return ShowMessage(QString::fromUtf8(error.what()), this);
+        return ShowMessage(UncaughtErrorText(error), this);
     }
     Reload();
     Select(id);
@@ -153,7 +155,7 @@ void GroupListDialog::RemoveGrouping() {
     try {
         summary::DeleteGrouping(db_, id);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
     Reload();
 }

@@ -5,6 +5,7 @@
 #include "store/program_folder.h"
 #include "summary/groupings.h"
 #include "summary/summary_workbook.h"
+#include "widgets/error_display.h"
 #include "widgets/message_box.h"
 #include "widgets/running_operation.h"
 #include "widgets/two_bar_progress_window.h"
@@ -206,7 +207,7 @@ void SummaryDialog::FillGroupingMenu() {
     try {
         groupings = summary::ListGroupings(db_);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromUtf8(error.what()), this);
+        ShowMessage(UncaughtErrorText(error), this);
     }
     for (const auto& grouping : groupings) {
         QAction* action = groupMenu_->addAction(QString::fromStdString(grouping.name));
@@ -251,7 +252,7 @@ void SummaryDialog::RunSummary() {
                 path.toStdString(), TwoBarsOf(progress_));
         } catch (const std::exception& error) {
             running.HideProgress();
-            return ShowMessage(QString::fromUtf8(error.what()), this);
+            return ShowMessage(UncaughtErrorText(error), this);
         }
     }
     lastWorkbook_ = path;

@@ -2,6 +2,7 @@
 
 #include "common/user_error.h"
 #include "query/export_messages.h"
+#include "store/engine_error.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
 
@@ -34,7 +35,7 @@ void RunReportingExport(QWidget* parent, TProgressBarForm* window,
         ShowMessage(QString::fromUtf8(error.what()), parent);
     } catch (const std::exception& error) {
         if (window) window->hide();
-        ShowMessage(QString::fromStdString(query::RunErrorMessage(error.what())), parent);
+        ShowMessage(QString::fromStdString(query::RunErrorMessage(ErrorText(error))), parent);
     }
 }
 

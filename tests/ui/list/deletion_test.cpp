@@ -1,6 +1,7 @@
 // Deleting records from the list and through the delete dialog: every answer path.
 #include "list/delete_dialog.h"
 #include "list/delete_selected.h"
+#include "store/database.h"
 #include "test_support.h"
 #include "widgets/message_box.h"
 #include "widgets/question_dialog.h"
@@ -188,6 +189,24 @@ class DeletionTest : public QObject {
         dialog.DeleteChosen();
         QCOMPARE(Left(copy->Db()), QString());
         QCOMPARE(copy->Db().execAndGet("SELECT count(*) FROM dt_data1").getInt(), 0);
+    }
+
+    // The engine's refusal reaches the user in the general error display, in Chinese.
+    void aLockedDatabaseIsSaidInChinese() {
+        copy->Db().exec("PRAGMA busy_timeout = 50");
+        auto other = tallwick::OpenExistingSqlite(copy->FilePath());
+        other->exec("BEGIN IMMEDIATE");
+        DeleteDialog dialog(copy->Db(), list->Api(), ScriptedAsker(), {});
+        dialog.rangeChoice()->setChecked(true);
+        dialog.lowBox()->setText(QStringLiteral("100000000002"));
+        dialog.highBox()->setText(QStringLiteral("100000000002"));
+        answers = {kAnswerYes};
+        dialog.DeleteChosen();
+        other->exec("ROLLBACK");
+        QCOMPARE(Left(copy->Db()), QStringLiteral("123456"));
+        QVERIFY2(messages.last().startsWith(QStringLiteral("运行中发生错误：无法使用数据库文件")),
+                 qPrintable(messages.last()));
+        QVERIFY(messages.last().contains(QStringLiteral("它正被另一个程序使用")));
     }
 };
 
