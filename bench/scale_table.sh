@@ -4,7 +4,8 @@
 # command runs RUNS times, the sizes taken in turn within each round so that the machine's noise
 # falls on all of them alike. Prints a Markdown table: the median and worst seconds per size, the
 # peak memory at the largest size, and how the time per record changes from the middle size to the
-# largest (1.0 = grows no faster than the records). Needs the sqlite3 shell for the preparations.
+# largest (1.0 = grows no faster than the records). $TALLWICK_SCALE_ONLY keeps the operations whose
+# name contains it. Needs the sqlite3 shell for the preparations.
 #
 #   bench/scale_table.sh [BUILD_DIR] [RUNS] [SIZE...]
 set -euo pipefail
@@ -65,6 +66,14 @@ operations=(
     "backup||backup -o $out/backup.mdb"
     "query over all records||query --where 'z001 > 5'"
 )
+
+if [ -n "${TALLWICK_SCALE_ONLY:-}" ]; then
+    kept=()
+    for operation in "${operations[@]}"; do
+        [[ ${operation%%|*} == *"$TALLWICK_SCALE_ONLY"* ]] && kept+=("$operation")
+    done
+    operations=("${kept[@]}")
+fi
 
 for n in "${sizes[@]}"; do prepare "$n"; done
 mkdir -p "$work/empty"

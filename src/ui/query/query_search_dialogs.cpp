@@ -1,5 +1,6 @@
 #include "query/query_search_dialogs.h"
 
+#include "common/failure_text.h"
 #include "list/record_list_view.h"
 #include "query/code_search.h"
 #include "query/comparison.h"
@@ -144,7 +145,8 @@ void SearchWithCondition(QWidget* dialog, const ConditionControls& controls,
     try {
         ShowResultsKeepingRecord(list, openResults, condition);
     } catch (const std::exception& error) {
-        ShowMessage(UncaughtErrorText(error), dialog);
+        // The engine's own message, in Chinese where the cause is one the user can remedy.
+        ShowMessage(QString::fromStdString(FailureText(error)), dialog);
     }
 }
 
