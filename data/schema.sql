@@ -3,9 +3,10 @@
 -- Names are matched without regard to case, as SQLite does for identifiers.
 -- The triggers that hold the record tables to the survey's types and limits are made from the
 -- field catalogue once its rows are loaded (tallwick-mkdb), the same way an upgrade makes them;
--- so is the change history dt_history (history/history_table).
+-- so are the change history dt_history (history/history_table) and the verification marks
+-- dt_verification (verify/verification_marks).
 
-PRAGMA user_version = 4;
+PRAGMA user_version = 5;
 
 -- One reporting union is one row of dt_data plus one row of dt_data1 with the same c901.
 CREATE TABLE dt_data (

@@ -42,5 +42,7 @@ int RunRestore(const CommandContext& context);
 int RunImports(const CommandContext& context);
 int RunLocate(const CommandContext& context);
 int RunRules(const CommandContext& context);
+int RunCompare(const CommandContext& context);
+int RunVerification(const CommandContext& context);
 
 }  // namespace tallwick::cli

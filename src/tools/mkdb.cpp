@@ -9,6 +9,7 @@
 #include "store/database.h"
 #include "store/field_limits.h"
 #include "tsv_table.h"
+#include "verify/verification_marks.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -94,6 +95,7 @@ int main(int argc, char** argv) {
             }
             tallwick::InstallLimitGuards(*db);
             tallwick::history::CreateHistoryTable(*db);
+            tallwick::verify::CreateVerificationTable(*db);
             transaction.commit();
             db->exec("ANALYZE; VACUUM;");
         }

@@ -3,6 +3,7 @@
 #include "common/user_error.h"
 #include "history/history_table.h"
 #include "store/field_limits.h"
+#include "verify/verification_marks.h"
 
 #include <SQLiteCpp/Transaction.h>
 
@@ -61,14 +62,20 @@ void AddImportHistory(SQLite::Database& db, Findings&) {
         ")");
 }
 
+void AddVerificationMarks(SQLite::Database& db, Findings&) {
+    verify::CreateVerificationTable(db);
+}
+
 struct Migration {
     int fromVersion;
     void (*apply)(SQLite::Database& db, Findings& findings);
 };
 
 // Ordered, additive steps: {N, step} turns version N into N + 1.
-constexpr std::array<Migration, 3> kMigrations{
-    {{1, &GuardRecordTables}, {2, &AddChangeHistory}, {3, &AddImportHistory}}};
+constexpr std::array<Migration, 4> kMigrations{{{1, &GuardRecordTables},
+                                                {2, &AddChangeHistory},
+                                                {3, &AddImportHistory},
+                                                {4, &AddVerificationMarks}}};
 
 constexpr const char* kNewerThanProgram = "数据文件的版本高于本软件的版本，请使用新版本的软件。";
 
