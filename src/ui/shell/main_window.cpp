@@ -21,6 +21,7 @@
 #include "store/compaction.h"
 #include "summary/group_list_dialog.h"
 #include "summary/summary_dialog.h"
+#include "verify/keying_commands.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
 #include "widgets/question_dialog.h"
@@ -111,6 +112,9 @@ void MainWindow::BuildMenus() {
     menuBar()
         ->addMenu(QStringLiteral("工具"))
         ->addActions({a.options, a.compress, a.restore, a.recordGrid});
+    QMenu* keyings = menuBar()->addMenu(QStringLiteral("两次录入"));
+    keyings->addAction(QStringLiteral("比对两次录入"), this, &MainWindow::CompareKeyings);
+    keyings->addAction(QStringLiteral("校验录入差错率"), this, &MainWindow::ShowVerificationRates);
     menuBar()->addAction(a.about);
     menuBar()->addAction(a.quit);
 }
@@ -363,6 +367,21 @@ void MainWindow::OfferWayBackFromDamage(const QString& finding) {
     if (!restored) return;
     AfterDatabaseReplaced();
     ShowMessage(QString::fromStdString(*restored), this);
+}
+
+void MainWindow::CompareKeyings() {
+    if (RunningOperation::Any()) return;
+    // Taken values change stored records: none may be open with edits of its own.
+    if (entry_->isVisible()) {
+        ShowMessage(QStringLiteral("请先关闭录入窗口，再比对两次录入。"), this);
+        return;
+    }
+    CompareTwoKeyings(this, Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
+                      [this] { RefreshListKeepingRecord(); });
+}
+
+void MainWindow::ShowVerificationRates() {
+    ui::ShowVerificationRates(this, Connection().Db());
 }
 
 void MainWindow::EditOptions() {
