@@ -180,8 +180,8 @@ std::vector<std::string> HistoryRows(SQLite::Database& db) {
 TEST(TakenValues, AreEditsWithHistoryRowsInOneTransaction) {
     test::DeliveredDatabaseCopy here;
     SQLite::Database& db = here.Db();
-    test::AddRecord(db, kOne, "甲工会", 2);
-    test::AddRecord(db, kTwo, "乙工会", 1);
+    test::AddRecord(db, kOne, "甲工会", 0);
+    test::AddRecord(db, kTwo, "乙工会", 0);
 
     // The second record's name is longer than the field allows: nothing at all is written.
     const std::string tooLong(61, 'x');
@@ -205,9 +205,41 @@ TEST(TakenValues, AreEditsWithHistoryRowsInOneTransaction) {
     EXPECT_EQ(db.execAndGet("SELECT group_concat(z001 || '/' || c902 || '/' || RecordState, ';') "
                             "FROM (SELECT * FROM dt_data ORDER BY c901)")
                   .getString(),
-              "64/甲工会/2;7/乙工会委员会/1");
+              "64/甲工会/0;7/乙工会委员会/0");
     EXPECT_EQ(db.execAndGet("SELECT y001 FROM dt_data1 WHERE c901 = 100000000001").getDouble(),
               3.0);
+}
+
+TEST(TakenValues, ASavedRecordIsJudgedAgainAndAHeldOneStaysHeld) {
+    test::DeliveredDatabaseCopy here;
+    SQLite::Database& db = here.Db();
+    const double held = 100000000003.0;
+    // Records that break no rule but for what each line says.
+    for (const auto& [code, state] : {std::pair{kOne, 1}, std::pair{kTwo, 2}, std::pair{held, 0}}) {
+        SQLite::Statement data(db,
+                               "INSERT INTO dt_data (c901, c904, c907, RecordState, z001, z002, "
+                               "z003) VALUES (?, 4, 1, ?, 7, 3, 7)");
+        data.bind(1, code);
+        data.bind(2, state);
+        data.exec();
+        db.exec("INSERT INTO dt_data1 (c901) VALUES (" + entry::CodeText(code) + ")");
+    }
+    db.exec("UPDATE dt_data SET z002 = 9 WHERE c901 = 100000000002");  // more women than cadres
+    const auto stateOf = [&db](double code) {
+        SQLite::Statement query(db, "SELECT RecordState FROM dt_data WHERE c901 = ?");
+        query.bind(1, code);
+        query.executeStep();
+        return query.getColumn(0).getInt();
+    };
+
+    verify::WriteTakenValues(db,
+                             {{kOne, "z002", std::int64_t{9}},
+                              {kTwo, "z002", std::int64_t{3}},
+                              {held, "z002", std::int64_t{9}}},
+                             verify::kComparedEntry);
+    EXPECT_EQ(stateOf(kOne), 2);  // z002 <= z001 broken
+    EXPECT_EQ(stateOf(held), 0);
+    EXPECT_EQ(stateOf(kTwo), 1);  // mended
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "verify/taken_values.h"
 
+#include "check/check_scope.h"
+#include "check/compiled_rules.h"
+#include "check/field_hints.h"
 #include "common/ascii.h"
 #include "entry/processor_stamp.h"
 #include "history/recorded_write.h"
@@ -10,6 +13,30 @@
 #include <stdexcept>
 
 namespace tallwick::verify {
+namespace {
+
+// A taken value can make a record break a rule, or mend it: a saved record is judged again as a
+// check run judges it. A held record stays held, and one that does not report is never checked.
+void JudgeAgain(SQLite::Database& db, const std::vector<double>& codes) {
+    const check::CompiledRuleSet rules(check::FieldHints::Load(db));
+    SQLite::Statement rows(db, std::string(check::kCheckSelectHead) +
+                                   " where dt_data.c901=? and dt_data.RecordState in (1,2)"
+                                   " and dt_data.c907<=2");
+    const check::RecordColumns columns(rows);
+    SQLite::Statement update(db, "UPDATE dt_data SET RecordState=? WHERE c901=?");
+    for (const double code : codes) {
+        rows.bind(1, code);
+        if (rows.executeStep()) {
+            update.bind(1, rules.FailingRules(columns.Read(rows)).empty() ? 1 : 2);
+            update.bind(2, code);
+            update.exec();
+            update.reset();
+        }
+        rows.reset();
+    }
+}
+
+}  // namespace
 
 std::size_t WriteTakenValues(SQLite::Database& db, const std::vector<TakenValue>& taken,
                              std::string_view operation) {
@@ -48,6 +75,9 @@ std::size_t WriteTakenValues(SQLite::Database& db, const std::vector<TakenValue>
         write.processorStamp = stamp;
         history::WriteRecordRowsWithHistory(db, catalogue, source, write, operation);
     }
+    std::vector<double> codes;
+    for (const auto& entry : byRecord) codes.push_back(entry.first);
+    JudgeAgain(db, codes);
     transaction.commit();
     return byRecord.size();
 }

@@ -19,7 +19,8 @@ struct TakenValue {
 };
 
 // Writes the values into their stored records as edits of the entry window would: through the
-// same write (the same conversions, the table's limits), each record keeping its state, with one
+// same write (the same conversions, the table's limits), a saved record judged again by the rules
+// as a check run judges it (a held one stays held), with one
 // history row under `operation` per value that really changed, all in one transaction. A value
 // of a record that is not stored, or of a field without entry, fails and changes nothing.
 // Returns the number of records written.
