@@ -108,13 +108,15 @@ void MainWindow::BuildMenus() {
     records->addActions({a.addNew, a.modify, a.remove, a.print});
     menuBar()->addMenu(QStringLiteral("查找"))->addActions({a.locate, a.search});
     menuBar()->addMenu(QStringLiteral("逻辑检查"))->addActions({a.checkSelected, a.check});
-    menuBar()->addMenu(QStringLiteral("数据处理"))->addActions({a.group, a.sum});
+    QMenu* processing = menuBar()->addMenu(QStringLiteral("数据处理"));
+    processing->addActions({a.group, a.sum});
+    processing->addSeparator();
+    processing->addAction(QStringLiteral("比对两次录入"), this, &MainWindow::CompareKeyings);
+    processing->addAction(QStringLiteral("校验录入差错率"), this,
+                          &MainWindow::ShowVerificationRates);
     menuBar()
         ->addMenu(QStringLiteral("工具"))
         ->addActions({a.options, a.compress, a.restore, a.recordGrid});
-    QMenu* keyings = menuBar()->addMenu(QStringLiteral("两次录入"));
-    keyings->addAction(QStringLiteral("比对两次录入"), this, &MainWindow::CompareKeyings);
-    keyings->addAction(QStringLiteral("校验录入差错率"), this, &MainWindow::ShowVerificationRates);
     menuBar()->addAction(a.about);
     menuBar()->addAction(a.quit);
 }
