@@ -3,8 +3,9 @@
 -- Names are matched without regard to case, as SQLite does for identifiers.
 -- The triggers that hold the record tables to the survey's types and limits are made from the
 -- field catalogue once its rows are loaded (tallwick-mkdb), the same way an upgrade makes them;
--- so are the change history dt_history (history/history_table) and the answers confirmed in the
--- plausibility review, dt_confirmed (review/confirmations).
+-- so are the change history dt_history (history/history_table), the answers confirmed in the
+-- plausibility review, dt_confirmed (review/confirmations), and the verification marks
+-- dt_verification (verify/verification_marks).
 
 PRAGMA user_version = 5;
 

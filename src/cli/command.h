@@ -43,5 +43,7 @@ int RunImports(const CommandContext& context);
 int RunLocate(const CommandContext& context);
 int RunRules(const CommandContext& context);
 int RunReview(const CommandContext& context);
+int RunCompare(const CommandContext& context);
+int RunVerification(const CommandContext& context);
 
 }  // namespace tallwick::cli

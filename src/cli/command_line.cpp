@@ -65,6 +65,14 @@ constexpr const char* kUsage =
     "  history CODE [--json]\n"
     "                  the changes of one record, newest first: time, operation, field, old and\n"
     "                  new value, separated by tabs\n"
+    "  compare FILE [--json]\n"
+    "                  compare the records with a second keying of the same forms (another\n"
+    "                  data folder's database, a backup or a package): code, field, this\n"
+    "                  value and the other, then ONLY-HERE and ONLY-THERE codes\n"
+    "  verification [--json]\n"
+    "                  the rates of the verification keying per first keying's processor\n"
+    "                  and overall (*): records, answers keyed, differences, confirmed,\n"
+    "                  withdrawn, differences and confirmed errors per 1,000 answers\n"
     "  encrypt SRC DST --key TEXT\n"
     "                  encrypt any file the way the report file is encrypted\n"
     "\n"
@@ -94,6 +102,8 @@ constexpr std::pair<std::string_view, CommandFunction> kCommands[] = {
     {"locate", RunLocate},
     {"rules", RunRules},
     {"review", RunReview},
+    {"compare", RunCompare},
+    {"verification", RunVerification},
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "store/database.h"
 #include "store/field_limits.h"
 #include "tsv_table.h"
+#include "verify/verification_marks.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
             tallwick::InstallLimitGuards(*db);
             tallwick::history::CreateHistoryTable(*db);
             tallwick::review::CreateConfirmationTable(*db);
+            tallwick::verify::CreateVerificationTable(*db);
             transaction.commit();
             db->exec("ANALYZE; VACUUM;");
         }

@@ -39,7 +39,7 @@ std::string ReadLabel(SQLite::Database& file) {
 }
 
 // Opens the plain file on a connection of its own, checks both databases and reads the label.
-std::string CheckAndReadLabel(SQLite::Database& working, const fs::path& readable) {
+std::string CheckAndReadLabel(SQLite::Database& working, const fs::path& readable, FileUse use) {
     std::unique_ptr<SQLite::Database> file;
     try {
         file = std::make_unique<SQLite::Database>(readable.string(), SQLite::OPEN_READONLY);
@@ -49,7 +49,8 @@ std::string CheckAndReadLabel(SQLite::Database& working, const fs::path& readabl
     }
     // Rows read from damaged pages would enter the working database as they are.
     if (const std::string finding = WholeFileFinding(*file); finding != "ok")
-        throw UserError("所选文件已经损坏（完整性检查没有通过：" + finding + "），不能导入。");
+        throw UserError("所选文件已经损坏（完整性检查没有通过：" + finding + "），" +
+                        (use == FileUse::Import ? "不能导入。" : "不能比对。"));
     try {
         if (!HasTable(*file, "main", "dt_data")) throw UserError(messages::kFileLacksData);
         if (!HasTable(working, "main", "dt_data")) throw UserError(messages::kSystemLacksData);
@@ -84,11 +85,12 @@ std::string PreparedImport::ConfirmationQuestion() const {
 }
 
 PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
-                             const fs::path& programFolder) {
+                             const fs::path& programFolder, FileUse use) {
     if (!fs::is_regular_file(chosen)) throw UserError(messages::kFileMissing);
     std::error_code notSame;
     if (fs::equivalent(chosen, working.getFilename(), notSame))
-        throw UserError(messages::kImportOwnDatabase);
+        throw UserError(use == FileUse::Import ? messages::kImportOwnDatabase
+                                               : messages::kCompareOwnDatabase);
     std::vector<unsigned char> head;
     try {
         head = ReadHead(chosen);
@@ -103,7 +105,7 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
         throw UserError(messages::kFileFormat);
     }
     if (IsPlainDatabase(head)) {
-        std::string label = CheckAndReadLabel(working, chosen);
+        std::string label = CheckAndReadLabel(working, chosen, use);
         return PreparedImport(chosen, chosen, false, std::move(label));
     }
     UnmaskHeader(head);
@@ -125,7 +127,7 @@ PreparedImport PrepareImport(SQLite::Database& working, const fs::path& chosen,
     }
     std::string label;
     try {
-        label = CheckAndReadLabel(working, copy);
+        label = CheckAndReadLabel(working, copy, use);
     } catch (...) {
         RemoveDatabaseFileQuietly(copy);
         throw;

@@ -50,8 +50,11 @@ class PreparedImport {
 // package is unmasked and decrypted into the working copy. Throws UserError with the system's
 // message for a missing file, a file that is no data file of ours (or fails authentication),
 // a file without dt_data and a working database without dt_data.
+// A comparison of two keyings reads the file the same way; its refusals then say so.
+enum class FileUse { Import, Comparison };
 PreparedImport PrepareImport(SQLite::Database& working, const std::filesystem::path& chosen,
-                             const std::filesystem::path& programFolder);
+                             const std::filesystem::path& programFolder,
+                             FileUse use = FileUse::Import);
 
 struct ImportResult {
     bool imported = false;  // the records are in: the record list must be re-read

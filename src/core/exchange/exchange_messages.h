@@ -24,6 +24,8 @@ inline constexpr const char* kImportAnalysisUnavailable =
     "            数据导入编号冲突.txt。";
 inline constexpr const char* kImportOwnDatabase =
     "您选择的文件是系统正在使用的数据库文件，不能导入，请选择其它文件。";
+inline constexpr const char* kCompareOwnDatabase =
+    "您选择的文件是系统正在使用的数据库文件，不能比对，请选择其它文件。";
 inline constexpr const char* kConflictReportName = "数据导入编号冲突.txt";
 inline constexpr const char* kBackupDone = "备份成功";
 // A copy written over the working database would replace the open file under the program, and

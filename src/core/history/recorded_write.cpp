@@ -24,12 +24,19 @@ double WriteRecordWithHistory(SQLite::Database& db, const entry::EntryCatalogue&
                               const entry::FieldSource& values, const entry::RecordWrite& write,
                               std::string_view operation) {
     SQLite::Transaction transaction(db);
+    const double code = WriteRecordRowsWithHistory(db, catalogue, values, write, operation);
+    transaction.commit();
+    return code;
+}
+
+double WriteRecordRowsWithHistory(SQLite::Database& db, const entry::EntryCatalogue& catalogue,
+                                  const entry::FieldSource& values, const entry::RecordWrite& write,
+                                  std::string_view operation) {
     const entry::StoredRecord before =
         write.existingCode ? entry::ReadRecord(db, *write.existingCode) : entry::StoredRecord{};
     const double code = entry::WriteRecordRows(db, catalogue, values, write);
     const entry::StoredRecord after = entry::ReadRecord(db, code);
     AppendFieldChanges(db, operation, code, ChangedFields(catalogue, values, before, after));
-    transaction.commit();
     return code;
 }
 

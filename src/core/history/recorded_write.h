@@ -27,4 +27,9 @@ double WriteRecordWithHistory(SQLite::Database& db, const entry::EntryCatalogue&
                               const entry::FieldSource& values, const entry::RecordWrite& write,
                               std::string_view operation);
 
+// The same inside the caller's transaction, for a change of several records at once.
+double WriteRecordRowsWithHistory(SQLite::Database& db, const entry::EntryCatalogue& catalogue,
+                                  const entry::FieldSource& values, const entry::RecordWrite& write,
+                                  std::string_view operation);
+
 }  // namespace tallwick::history

@@ -4,6 +4,7 @@
 #include "history/history_table.h"
 #include "review/confirmations.h"
 #include "store/field_limits.h"
+#include "verify/verification_marks.h"
 
 #include <SQLiteCpp/Transaction.h>
 
@@ -66,16 +67,21 @@ void AddConfirmations(SQLite::Database& db, Findings&) {
     review::CreateConfirmationTable(db);
 }
 
+void AddVerificationMarks(SQLite::Database& db, Findings&) {
+    verify::CreateVerificationTable(db);
+}
+
 struct Migration {
     int fromVersion;
     void (*apply)(SQLite::Database& db, Findings& findings);
 };
 
 // Ordered, additive steps: {N, step} turns version N into N + 1.
-constexpr std::array<Migration, 4> kMigrations{{{1, &GuardRecordTables},
+constexpr std::array<Migration, 5> kMigrations{{{1, &GuardRecordTables},
                                                 {2, &AddChangeHistory},
                                                 {3, &AddImportHistory},
-                                                {4, &AddConfirmations}}};
+                                                {4, &AddConfirmations},
+                                                {5, &AddVerificationMarks}}};
 
 constexpr const char* kNewerThanProgram = "数据文件的版本高于本软件的版本，请使用新版本的软件。";
 

@@ -12,8 +12,9 @@ namespace tallwick {
 // that changes the layout appends a step to the list in schema_version.cpp and raises this number.
 // Version 2 guards the record tables against values outside the survey's types and limits;
 // version 3 keeps the change history of the records (dt_history); version 4 adds the history
-// of imports and restores; version 5 keeps the answers confirmed in the plausibility review.
-inline constexpr int kSchemaVersion = 5;
+// of imports and restores; version 5 keeps the answers confirmed in the plausibility review;
+// version 6 the marks of records verified by a second keying.
+inline constexpr int kSchemaVersion = 6;
 
 int SchemaVersion(SQLite::Database& db);
 

@@ -23,6 +23,7 @@
 #include "summary/group_list_dialog.h"
 #include "summary/summary_dialog.h"
 #include "widgets/error_display.h"
+#include "verify/keying_commands.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
 #include "widgets/question_dialog.h"
@@ -111,7 +112,12 @@ void MainWindow::BuildMenus() {
     QMenu* checks = menuBar()->addMenu(QStringLiteral("逻辑检查"));
     checks->addActions({a.checkSelected, a.check});
     checks->addAction(QStringLiteral("可疑数据审核"), this, &MainWindow::ReviewRecords);
-    menuBar()->addMenu(QStringLiteral("数据处理"))->addActions({a.group, a.sum});
+    QMenu* processing = menuBar()->addMenu(QStringLiteral("数据处理"));
+    processing->addActions({a.group, a.sum});
+    processing->addSeparator();
+    processing->addAction(QStringLiteral("比对两次录入"), this, &MainWindow::CompareKeyings);
+    processing->addAction(QStringLiteral("校验录入差错率"), this,
+                          &MainWindow::ShowVerificationRates);
     menuBar()
         ->addMenu(QStringLiteral("工具"))
         ->addActions({a.options, a.compress, a.restore, a.recordGrid});
@@ -378,6 +384,21 @@ void MainWindow::OfferWayBackFromDamage(const QString& finding) {
     if (!restored) return;
     AfterDatabaseReplaced();
     ShowMessage(QString::fromStdString(*restored), this);
+}
+
+void MainWindow::CompareKeyings() {
+    if (RunningOperation::Any()) return;
+    // Taken values change stored records: none may be open with edits of its own.
+    if (entry_->isVisible()) {
+        ShowMessage(QStringLiteral("请先关闭录入窗口，再比对两次录入。"), this);
+        return;
+    }
+    CompareTwoKeyings(this, Connection().Db(), Connection().CurrentDatabasePath().parent_path(),
+                      [this] { RefreshListKeepingRecord(); });
+}
+
+void MainWindow::ShowVerificationRates() {
+    ui::ShowVerificationRates(this, Connection().Db());
 }
 
 void MainWindow::EditOptions() {

@@ -46,21 +46,23 @@ class MainWindow : public QMainWindow {
     void UpdateActions();
 
     // Handlers of the commands this window runs itself.
-    void AddRecords();           // actAddNew: the entry window, adding
-    void ModifyRecord();         // actModify: the entry window on the current record
-    void DeleteRecords();        // actDelete: the delete dialog
-    void CompactDatabase();      // actCompress
-    void RestoreBackup();        // actRestore: the safety copies and any backup file
-    void EditOptions();          // actOptions
-    void ChooseColumns();        // actRecordGrid
-    void CheckRecords();         // actCheck: the check dialog
-    void CheckSelected();        // actCheckSelected
-    void ShowAbout();            // actAbout
-    void SearchByIndicator();    // actConditionSearch: the indicator query
-    void SearchByCodeRange();    // actSearch: the code range search
-    void PrintCurrentRecord();   // actPrint: the annual report of the current record
-    void MarkAllRecordsClean();  // the service gesture of the about window
-    void ReviewRecords();        // 可疑数据审核: the plausibility review
+    void AddRecords();             // actAddNew: the entry window, adding
+    void ModifyRecord();           // actModify: the entry window on the current record
+    void DeleteRecords();          // actDelete: the delete dialog
+    void CompactDatabase();        // actCompress
+    void RestoreBackup();          // actRestore: the safety copies and any backup file
+    void EditOptions();            // actOptions
+    void ChooseColumns();          // actRecordGrid
+    void CheckRecords();           // actCheck: the check dialog
+    void CheckSelected();          // actCheckSelected
+    void ShowAbout();              // actAbout
+    void SearchByIndicator();      // actConditionSearch: the indicator query
+    void SearchByCodeRange();      // actSearch: the code range search
+    void PrintCurrentRecord();     // actPrint: the annual report of the current record
+    void MarkAllRecordsClean();    // the service gesture of the about window
+    void CompareKeyings();         // 比对两次录入
+    void ShowVerificationRates();  // 校验录入差错率
+    void ReviewRecords();          // 可疑数据审核: the plausibility review
 
     // The service gesture's callback for a splash shown at start-up.
     std::function<void()> MarkAllCleanCallback();
