@@ -7,7 +7,7 @@
 -- plausibility review, dt_confirmed (review/confirmations), and the verification marks
 -- dt_verification (verify/verification_marks).
 
-PRAGMA user_version = 5;
+PRAGMA user_version = 6;
 
 -- One reporting union is one row of dt_data plus one row of dt_data1 with the same c901.
 CREATE TABLE dt_data (
