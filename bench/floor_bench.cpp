@@ -5,6 +5,7 @@
 // their ratio; a second argument picks the operations whose name contains it. The check run is
 // timed twice: as a re-check, where the states are already stored, and as the first check after
 // an import, which writes most states.
+#include "bench_measure.h"
 #include "check/check_report.h"
 #include "check/check_run.h"
 #include "check/check_scope.h"
@@ -32,24 +33,8 @@
 namespace {
 namespace fs = std::filesystem;
 using namespace tallwick;
-using Clock = std::chrono::steady_clock;
-
-std::int64_t RecordCount() {
-    const char* count = std::getenv("TALLWICK_BENCH_RECORDS");
-    return count ? std::max<std::int64_t>(1, std::atoll(count)) : 100'000;
-}
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
+using bench::Median;
+using bench::Seconds;
 
 // Steps a statement reading every column through the C interface; with `csv` the values are
 // also written as CSV text, as the sqlite3 shell's .mode csv would.
@@ -134,7 +119,7 @@ struct Pair {
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const std::string only = argc > 2 ? argv[2] : "";
-    const std::int64_t records = RecordCount();
+    const std::int64_t records = bench::RecordCountFromEnvironment();
     const fs::path folder = bench::MakeGeneratedFolder("floors", records);
     auto connection = DatabaseConnection::Open(folder);
     SQLite::Database& db = connection.Db();

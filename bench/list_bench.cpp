@@ -1,6 +1,7 @@
 // The record list on 100,000 generated records (or as many as $TALLWICK_BENCH_RECORDS says):
 // opening it (catalogue, one SELECT of the visible columns) and re-sorting it in memory by a
 // title click.
+#include "bench_measure.h"
 #include "list/record_list_model.h"
 #include "record_generator.h"
 #include "shell/main_window.h"
@@ -18,11 +19,6 @@
 namespace {
 namespace fs = std::filesystem;
 
-std::int64_t RecordCount() {
-    const char* count = std::getenv("TALLWICK_BENCH_RECORDS");
-    return count ? std::max<std::int64_t>(1, std::atoll(count)) : 100'000;
-}
-
 SQLite::Database& LargeDatabase() {
     static const std::unique_ptr<SQLite::Database> db = [] {
         const fs::path dir = fs::temp_directory_path() / "tallwick-bench-list";
@@ -31,7 +27,7 @@ SQLite::Database& LargeDatabase() {
         const fs::path file = dir / "list.mdb";
         fs::copy_file(TALLWICK_DELIVERED_DB, file);
         auto opened = tallwick::OpenExistingSqlite(file);
-        tallwick::bench::GenerateRecords(*opened, RecordCount());
+        tallwick::bench::GenerateRecords(*opened, tallwick::bench::RecordCountFromEnvironment());
         return opened;
     }();
     return *db;
@@ -79,12 +75,13 @@ BENCHMARK_CAPTURE(BM_SortList, name_asc, "c902", Qt::AscendingOrder)->Unit(bench
 // waits for at start-up, the splash aside.
 void BM_StartupToShownList(benchmark::State& state) {
     const fs::path folder =
-        fs::temp_directory_path() / ("tallwick-bench-startup-" + std::to_string(RecordCount()));
+        fs::temp_directory_path() /
+        ("tallwick-bench-startup-" + std::to_string(tallwick::bench::RecordCountFromEnvironment()));
     if (!fs::exists(folder / tallwick::kDatabaseFileName)) {
         fs::create_directories(folder);
         fs::copy_file(TALLWICK_DELIVERED_DB, folder / tallwick::kDatabaseFileName);
         auto db = tallwick::OpenExistingSqlite(folder / tallwick::kDatabaseFileName);
-        tallwick::bench::GenerateRecords(*db, RecordCount());
+        tallwick::bench::GenerateRecords(*db, tallwick::bench::RecordCountFromEnvironment());
     }
     tallwick::ui::Registry registry(QString::fromStdString((folder / "bench.ini").string()));
     for (auto _ : state) {

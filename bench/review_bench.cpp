@@ -6,6 +6,7 @@
 // The generated folder is kept under the temporary folder and reused by later runs with the same
 // count. A third argument names a data folder of any records instead (generating a realistic
 // million takes the better part of an hour): only the times are taken there.
+#include "bench_measure.h"
 #include "locate/locate_catalogue.h"
 #include "locate/locate_fields.h"
 #include "realistic_population.h"
@@ -31,22 +32,11 @@
 namespace {
 namespace fs = std::filesystem;
 using namespace tallwick;
-using Clock = std::chrono::steady_clock;
+using bench::Median;
+using bench::Seconds;
 
 constexpr int kSlips = 200;
 constexpr std::uint32_t kSeed = 2018;
-
-double Seconds(const std::function<void()>& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // The rows the review reads, each value read once as a number (the names as text).
 double RawScan(SQLite::Database& db) {

@@ -1,5 +1,6 @@
 // Opening the working database and counting its records, on generated records: 100,000, or as
 // many as $TALLWICK_BENCH_RECORDS says.
+#include "bench_measure.h"
 #include "record_generator.h"
 #include "store/connection.h"
 #include "store/file_soundness.h"
@@ -21,14 +22,10 @@
 namespace {
 namespace fs = std::filesystem;
 
-std::int64_t RecordCount() {
-    const char* count = std::getenv("TALLWICK_BENCH_RECORDS");
-    return count ? std::max<std::int64_t>(1, std::atoll(count)) : 100'000;
-}
-
 // One prepared folder per process: building the records takes longer than what we measure.
 const fs::path& LargeDatabaseFolder() {
-    return tallwick::bench::GeneratedFolderOnce("store", RecordCount());
+    return tallwick::bench::GeneratedFolderOnce("store",
+                                                tallwick::bench::RecordCountFromEnvironment());
 }
 
 // Opening costs the same whatever the file holds: the delivered, empty database is its baseline.
