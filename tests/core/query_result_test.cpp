@@ -90,8 +90,7 @@ TEST_F(QueryResultTest, AllThreeQueriesHoldTheSameRecords) {
 TEST_F(QueryResultTest, ASortedStatementOrdersAsTheListSortsInMemory) {
     AddRecord(110000000005, "甲工会", 20, 0);  // ties with record 1 by name, record 2 by z001
     const std::string report = BuildResultStatements("where c901>0").report;
-    const tallwick::RecordListData list =
-        tallwick::ReadRecordList(db, {"c902", "z001"}, std::nullopt, report);
+    const tallwick::RecordListData list = tallwick::ReadRecordList(db, {"c902", "z001"}, report);
     for (const int column : {1, 2}) {
         for (const bool descending : {false, true}) {
             std::vector<int> rows(static_cast<std::size_t>(list.table.RowCount()));

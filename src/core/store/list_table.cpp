@@ -140,33 +140,62 @@ void ListTable::ReplaceRow(int row, const ListTable& source, int sourceRow) {
     }
 }
 
-RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames,
-                              std::optional<double> onlyCode, const std::string& rowSource) {
+RecordListColumns ResolveRecordListColumns(SQLite::Database& db,
+                                           const std::vector<std::string>& columnNames) {
     std::map<std::string, std::string> viewColumns;  // lower-case name -> name as the view has it
     SQLite::Statement info(db, "SELECT name FROM pragma_table_info('view_data_all')");
     while (info.executeStep()) {
         const std::string name = info.getColumn(0).getString();
         viewColumns.emplace(AsciiLower(name), name);
     }
-
-    RecordListData data;
-    std::string sql = "SELECT c901";
-    int next = 1;
+    RecordListColumns columns;
     for (const std::string& name : columnNames) {
         const auto found = viewColumns.find(AsciiLower(name));
         if (found == viewColumns.end()) {
-            data.columnOf.push_back(-1);
+            columns.columnOf.push_back(-1);
             continue;
         }
-        sql += ", " + QuoteIdentifier(found->second);
-        data.columnOf.push_back(next++);
+        columns.selected.push_back(found->second);
+        columns.columnOf.push_back(static_cast<int>(columns.selected.size()));
     }
+    return columns;
+}
+
+namespace {
+
+std::string SelectRecordList(const RecordListColumns& columns, const std::string& rowSource) {
+    std::string sql = "SELECT c901";
+    for (const std::string& name : columns.selected) sql += ", " + QuoteIdentifier(name);
     sql += rowSource.empty() ? " FROM view_data_all" : " FROM (" + rowSource + ")";
-    sql += onlyCode ? " WHERE c901 = ?" : " ORDER BY c901 ASC";
+    return sql;
+}
+
+}  // namespace
+
+ListTable ReadRecordList(SQLite::Database& db, const RecordListColumns& columns,
+                         const std::string& rowSource) {
+    SQLite::Statement query(db, SelectRecordList(columns, rowSource) + " ORDER BY c901 ASC");
+    return ListTable::Read(query);
+}
+
+ListTable ReadRecordListRows(SQLite::Database& db, const RecordListColumns& columns,
+                             const std::vector<double>& codes, const std::string& rowSource) {
+    if (codes.empty()) {
+        SQLite::Statement none(db, SelectRecordList(columns, rowSource) + " LIMIT 0");
+        return ListTable::Read(none);
+    }
+    std::string sql = SelectRecordList(columns, rowSource) + " WHERE c901 IN (?";
+    for (size_t i = 1; i < codes.size(); ++i) sql += ", ?";
+    sql += ") ORDER BY c901 ASC";
     SQLite::Statement query(db, sql);
-    if (onlyCode) query.bind(1, *onlyCode);
-    data.table = ListTable::Read(query);
-    return data;
+    for (size_t i = 0; i < codes.size(); ++i) query.bind(static_cast<int>(i) + 1, codes[i]);
+    return ListTable::Read(query);
+}
+
+RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames,
+                              const std::string& rowSource) {
+    RecordListColumns columns = ResolveRecordListColumns(db, columnNames);
+    return {ReadRecordList(db, columns, rowSource), std::move(columns.columnOf)};
 }
 
 }  // namespace tallwick

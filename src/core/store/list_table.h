@@ -4,7 +4,6 @@
 #include <SQLiteCpp/Statement.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,18 +49,31 @@ class ListTable {
     int rows_ = 0;
 };
 
-// The record list: the code c901 and the named columns of every row of view_data_all, ordered by
-// code ascending. Names match without regard to ASCII case, as the database matches them.
-struct RecordListData {
-    ListTable table;  // column 0 is c901; then the named columns that the view has
-    std::vector<int>
-        columnOf;  // per requested name: its column in `table`, or -1 if the view lacks it
+// Which of the asked-for columns of the record list view_data_all has. Names match without
+// regard to ASCII case, as the database matches them.
+struct RecordListColumns {
+    std::vector<std::string> selected;  // as the view spells them
+    std::vector<int> columnOf;  // per asked-for name: its column in a table read (c901 is 0), or -1
 };
-// With `onlyCode`, just the row of that code (none when it is not stored). `rowSource`, when not
-// empty, is a statement whose rows are rows of view_data_all (a query result list); only its rows
-// are read.
+RecordListColumns ResolveRecordListColumns(SQLite::Database& db,
+                                           const std::vector<std::string>& columnNames);
+
+// The code c901 and the resolved columns of every row of view_data_all, ordered by code
+// ascending. `rowSource`, when not empty, is a statement whose rows are rows of view_data_all (a
+// query result list); only its rows are read.
+ListTable ReadRecordList(SQLite::Database& db, const RecordListColumns& columns,
+                         const std::string& rowSource = {});
+// The same for just the rows of `codes` (a screenful, not thousands); codes not stored are left
+// out.
+ListTable ReadRecordListRows(SQLite::Database& db, const RecordListColumns& columns,
+                             const std::vector<double>& codes, const std::string& rowSource = {});
+
+struct RecordListData {
+    ListTable table;
+    std::vector<int> columnOf;
+};
+// Resolving and reading in one.
 RecordListData ReadRecordList(SQLite::Database& db, const std::vector<std::string>& columnNames,
-                              std::optional<double> onlyCode = std::nullopt,
                               const std::string& rowSource = {});
 
 }  // namespace tallwick

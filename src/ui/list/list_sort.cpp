@@ -21,10 +21,10 @@ bool HasMark(const QString& title) {
 
 void SortByColumn(QAbstractItemModel& model, int column, ListSortState& sort) {
     if (column < 0 || column >= model.columnCount()) return;
-    sort.state = sort.state == ListSortState::kAscending ? ListSortState::kDescending
-                                                         : ListSortState::kAscending;
-    const bool ascending = sort.state == ListSortState::kAscending;
+    const bool ascending = sort.state != ListSortState::kAscending;
+    // A sort that fails to read its column leaves the state for the next click as it was.
     model.sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    sort.state = ascending ? ListSortState::kAscending : ListSortState::kDescending;
 
     QString title = Title(model, column);
     if (HasMark(title)) title.chop(1);

@@ -2,28 +2,23 @@
 
 #include "common/ascii.h"
 
-#include <algorithm>
-#include <numeric>
-#include <unordered_map>
+#include <exception>
 
 namespace tallwick::ui {
 
 RecordListModel::RecordListModel(DatabaseSource database, QObject* parent)
     : QAbstractTableModel(parent), database_(std::move(database)) {}
 
-RecordListModel::Rows RecordListModel::ReadRows(const FieldDataArray& fields,
-                                                std::optional<double> onlyCode) {
+std::vector<std::string> RecordListModel::NamesToRead(const FieldDataArray& fields,
+                                                      std::vector<int>& nameOfColumn) {
     std::vector<std::string> names;
-    std::vector<int> requested;  // model column of each name asked for
+    nameOfColumn.assign(fields.size(), -1);
     for (size_t c = 0; c < fields.size(); ++c) {
         if (!fields[c].visible) continue;
+        nameOfColumn[c] = static_cast<int>(names.size());
         names.push_back(fields[c].fieldName);
-        requested.push_back(static_cast<int>(c));
     }
-    RecordListData data = ReadRecordList(database_(), names, onlyCode, rowSource_);
-    Rows rows{std::move(data.table), std::vector<int>(fields.size(), -1)};
-    for (size_t i = 0; i < requested.size(); ++i) rows.columnOf[requested[i]] = data.columnOf[i];
-    return rows;
+    return names;
 }
 
 void RecordListModel::Reload() {
@@ -37,18 +32,32 @@ void RecordListModel::ReloadKeepingOrder() {
 void RecordListModel::Rebuild(bool keepOrder) {
     FieldDataArray fields = ReadListColumns(database_());
     if (fields.empty()) fields = fields_;  // a catalogue without rows leaves the columns alone
-    Rows rows = ReadRows(fields);
+    std::vector<int> nameOfColumn;
+    RecordListRows rows;
+    rows.Read(database_(), NamesToRead(fields, nameOfColumn), rowSource_);
     std::vector<double> shownOrder;
     if (keepOrder) {
-        shownOrder.reserve(order_.size());
+        shownOrder.reserve(static_cast<size_t>(RowCount()));
         for (int row = 0; row < RowCount(); ++row) shownOrder.push_back(CodeAt(row));
     }
     const int column = sortColumn_;
     const Qt::SortOrder order = sortOrder_;
     const ListSortState state = sortState_;
+    const bool keepSort = keepOrder && column >= 0 && column < static_cast<int>(fields.size()) &&
+                          nameOfColumn[column] >= 0 && rows.HasColumn(nameOfColumn[column]);
+    // The sorted column is still read: sorted by it as before, with its mark. Sorted before the
+    // reset, so a failure leaves the list as it was.
+    if (keepSort) {
+        rows.SetOrder(
+            rows.SortedOrder(database_(), nameOfColumn[column], order == Qt::DescendingOrder));
+    } else if (keepOrder) {
+        rows.SetOrder(rows.OrderOfCodes(shownOrder));
+    }
 
     beginResetModel();
     fields_ = std::move(fields);
+    nameOfColumn_ = std::move(nameOfColumn);
+    rows_ = std::move(rows);
     titles_.clear();
     centred_.clear();
     for (const FieldData& field : fields_) {
@@ -56,118 +65,55 @@ void RecordListModel::Rebuild(bool keepOrder) {
         centred_.push_back(AsciiLower(field.fieldName) == "recordstate");
     }
     titleColours_.assign(fields_.size(), QVariant());
-    rows_ = std::move(rows);
     sortState_.Reset();
     sortColumn_ = -1;
     sortOrder_ = Qt::AscendingOrder;
-    if (keepOrder && column >= 0 && column < columnCount() && rows_.columnOf[column] >= 0) {
-        // The sorted column is still read: sorted by it as before, with its mark.
+    if (keepSort) {
         sortColumn_ = column;
         sortOrder_ = order;
         sortState_ = state;
         sortState_.markedColumn = column;
         titles_[column] += order == Qt::AscendingOrder ? kAscendingMark : kDescendingMark;
         titleColours_[column] = kSortedTitleColour;
-        SetOrder(SortedOrder(column, order));
-    } else if (keepOrder) {
-        SetOrder(OrderOfCodes(shownOrder));
-    } else {
-        SetOrder(SortedOrder(-1, Qt::AscendingOrder));
     }
     endResetModel();
     emit columnsRebuilt();
 }
 
-std::vector<int> RecordListModel::OrderOfCodes(const std::vector<double>& codes) const {
-    // Rows in the order of `codes`, rows not among them after them in the order they were read.
-    const int records = rows_.table.RowCount();
-    std::unordered_map<double, int> recordOfCode;
-    recordOfCode.reserve(static_cast<size_t>(records));
-    for (int record = 0; record < records; ++record) {
-        recordOfCode.emplace(rows_.table.NumberAt(record, 0), record);
-    }
-    std::vector<char> placed(static_cast<size_t>(records), 0);
-    std::vector<int> order;
-    order.reserve(static_cast<size_t>(records));
-    for (const double code : codes) {
-        const auto found = recordOfCode.find(code);
-        if (found == recordOfCode.end() || placed[found->second]) continue;
-        placed[found->second] = 1;
-        order.push_back(found->second);
-    }
-    for (int record = 0; record < records; ++record) {
-        if (!placed[record]) order.push_back(record);
-    }
-    return order;
-}
-
 void RecordListModel::Requery() {
-    Rows rows = ReadRows(fields_);
+    std::vector<std::string> names = NamesToRead(fields_, nameOfColumn_);
+    RecordListRows rows;
+    rows.Read(database_(), names, rowSource_);
+    const int name = sortColumn_ >= 0 ? nameOfColumn_[sortColumn_] : -1;
+    rows.SetOrder(rows.SortedOrder(database_(), name, sortOrder_ == Qt::DescendingOrder));
     beginResetModel();
     rows_ = std::move(rows);
-    SetOrder(SortedOrder(sortColumn_, sortOrder_));
     endResetModel();
 }
 
 bool RecordListModel::RefreshRecord(double code) {
+    if (!rows_.Refresh(database_(), code)) return false;
     const int row = RowOfCode(code);
-    if (row < 0) return false;
-    const Rows fresh = ReadRows(fields_, code);
-    if (fresh.table.RowCount() != 1) return false;
-    rows_.table.ReplaceRow(order_[row], fresh.table, 0);
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     return true;
 }
 
-double RecordListModel::CodeAt(int row) const {
-    return rows_.table.NumberAt(order_[row], 0);
-}
-
-int RecordListModel::RowOfCode(double code) const {
-    for (int row = 0; row < RowCount(); ++row) {
-        if (CodeAt(row) == code) return row;
-    }
-    return -1;
-}
-
-std::vector<int> RecordListModel::SortedOrder(int column, Qt::SortOrder order) const {
-    // Rows are read in code order, so ties stay in code order in both directions.
-    std::vector<int> sorted(rows_.table.RowCount());
-    std::iota(sorted.begin(), sorted.end(), 0);
-    if (column < 0 || column >= columnCount()) return sorted;
-    const int tableColumn = rows_.columnOf[column];
-    if (tableColumn < 0) return sorted;
-    const ListTable& table = rows_.table;
-    if (order == Qt::AscendingOrder) {
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [&](int a, int b) { return table.Compare(tableColumn, a, b) < 0; });
-    } else {
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [&](int a, int b) { return table.Compare(tableColumn, b, a) < 0; });
-    }
-    return sorted;
-}
-
-void RecordListModel::SetOrder(std::vector<int> order) {
-    order_ = std::move(order);
-    rowOfRecord_.assign(order_.size(), 0);
-    for (size_t row = 0; row < order_.size(); ++row)
-        rowOfRecord_[order_[row]] = static_cast<int>(row);
-}
-
 void RecordListModel::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= columnCount()) return;
+    std::vector<int> sorted =
+        rows_.SortedOrder(database_(), nameOfColumn_[column], order == Qt::DescendingOrder);
     sortColumn_ = column;
     sortOrder_ = order;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> before = order_;
-    SetOrder(SortedOrder(column, order));
-    // The current and the selected records stay themselves at their new rows.
+    std::vector<int> before;
     const QModelIndexList from = persistentIndexList();
+    for (const QModelIndex& index : from) before.push_back(RecordOfRow(index.row()));
+    rows_.SetOrder(std::move(sorted));
+    // The current and the selected records stay themselves at their new rows.
     QModelIndexList to;
     to.reserve(from.size());
-    for (const QModelIndex& index : from) {
-        to.append(this->index(rowOfRecord_[before[index.row()]], index.column()));
+    for (qsizetype i = 0; i < from.size(); ++i) {
+        to.append(this->index(RowOfRecord(before[i]), from[i].column()));
     }
     changePersistentIndexList(from, to);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -186,14 +132,15 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     switch (role) {
         case Qt::DisplayRole: {
-            const int tableColumn = rows_.columnOf[column];
-            if (tableColumn < 0) return QString();
-            const int record = order_[index.row()];
-            if (rows_.table.KindAt(record, tableColumn) == ListTable::Kind::Text) {
-                const std::string_view text = rows_.table.RawTextAt(record, tableColumn);
-                return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+            const int name = nameOfColumn_[column];
+            if (name < 0) return QString();
+            try {
+                return QString::fromStdString(rows_.TextAt(database_(), index.row(), name));
+            } catch (const std::exception&) {
+                // The database is being reopened (compaction, restore) or is busy: the cell
+                // shows empty now and is asked for again at the next paint.
+                return QString();
             }
-            return QString::fromStdString(rows_.table.TextAt(record, tableColumn));
         }
         case Qt::TextAlignmentRole:
             return centred_[column] ? QVariant(Qt::AlignCenter)

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <optional>
-
 #include "list/list_sort.h"
 #include "store/field_catalogue.h"
-#include "store/list_table.h"
+#include "store/record_list_rows.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
@@ -17,7 +15,8 @@
 namespace tallwick::ui {
 
 // The record list's result set: the rows of view_data_all ordered by code, one column per
-// catalogue row. Only the visible columns are read; a re-sort reorders rows in memory.
+// catalogue row. Only the visible columns are read, and only for the rows shown (see
+// RecordListRows); a re-sort reads the sorted column of every record and reorders in memory.
 class RecordListModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -42,9 +41,9 @@ class RecordListModel : public QAbstractTableModel {
     // does not hold that code (a new or renumbered record needs Requery).
     bool RefreshRecord(double code);
 
-    int RowCount() const { return static_cast<int>(order_.size()); }
-    double CodeAt(int row) const;
-    int RowOfCode(double code) const;  // -1 when no row has it
+    int RowCount() const { return rows_.RowCount(); }
+    double CodeAt(int row) const { return rows_.CodeAt(row); }
+    int RowOfCode(double code) const { return rows_.RowOfCode(code); }  // -1 when none has it
 
     const FieldDataArray& Columns() const { return fields_; }
     bool IsColumnHidden(int column) const { return !fields_[column].visible; }
@@ -56,8 +55,8 @@ class RecordListModel : public QAbstractTableModel {
 
     // A record stays the same record across sorts until the next re-read; the view tracks its
     // marks this way.
-    int RecordOfRow(int row) const { return order_[row]; }
-    int RowOfRecord(int record) const { return rowOfRecord_[record]; }
+    int RecordOfRow(int row) const { return rows_.RecordOfRow(row); }
+    int RowOfRecord(int record) const { return rows_.RowOfRecord(record); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -74,16 +73,10 @@ class RecordListModel : public QAbstractTableModel {
     void columnsRebuilt();
 
   private:
-    struct Rows {
-        ListTable table;
-        std::vector<int> columnOf;  // per model column: its column in `table`, or -1
-    };
-
-    Rows ReadRows(const FieldDataArray& fields, std::optional<double> onlyCode = std::nullopt);
+    // The catalogue's visible columns, the names to read.
+    static std::vector<std::string> NamesToRead(const FieldDataArray& fields,
+                                                std::vector<int>& nameOfColumn);
     void Rebuild(bool keepOrder);
-    std::vector<int> OrderOfCodes(const std::vector<double>& codes) const;
-    std::vector<int> SortedOrder(int column, Qt::SortOrder order) const;
-    void SetOrder(std::vector<int> order);
 
     DatabaseSource database_;
     std::string rowSource_;
@@ -91,10 +84,10 @@ class RecordListModel : public QAbstractTableModel {
     std::vector<QString> titles_;
     std::vector<QVariant> titleColours_;
     std::vector<bool> centred_;
-    Rows rows_;
-    std::vector<int> order_;        // list row -> record (row of the table)
-    std::vector<int> rowOfRecord_;  // the inverse
-    int sortColumn_ = -1;           // the order last applied, kept through Requery
+    // Cells are read when first shown, so reading them changes what the model holds.
+    mutable RecordListRows rows_;
+    std::vector<int> nameOfColumn_;  // per model column: its index among the names read, or -1
+    int sortColumn_ = -1;            // the order last applied, kept through Requery
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     ListSortState sortState_;
 };
