@@ -4,10 +4,11 @@
 -- The triggers that hold the record tables to the survey's types and limits are made from the
 -- field catalogue once its rows are loaded (tallwick-mkdb), the same way an upgrade makes them;
 -- so are the change history dt_history (history/history_table), the answers confirmed in the
--- plausibility review, dt_confirmed (review/confirmations), and the verification marks
--- dt_verification (verify/verification_marks).
+-- plausibility review, dt_confirmed (review/confirmations), the verification marks
+-- dt_verification (verify/verification_marks) and the records by state, dt_record_counts
+-- (store/record_counts).
 
-PRAGMA user_version = 6;
+PRAGMA user_version = 7;
 
 -- One reporting union is one row of dt_data plus one row of dt_data1 with the same c901.
 CREATE TABLE dt_data (

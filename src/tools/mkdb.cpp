@@ -9,6 +9,7 @@
 #include "review/confirmations.h"
 #include "store/database.h"
 #include "store/field_limits.h"
+#include "store/record_counts.h"
 #include "tsv_table.h"
 #include "verify/verification_marks.h"
 
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
             tallwick::history::CreateHistoryTable(*db);
             tallwick::review::CreateConfirmationTable(*db);
             tallwick::verify::CreateVerificationTable(*db);
+            tallwick::CreateRecordCounts(*db);
             transaction.commit();
             db->exec("ANALYZE; VACUUM;");
         }

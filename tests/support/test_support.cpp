@@ -2,8 +2,10 @@
 
 #include "store/connection.h"
 #include "store/database.h"
+#include "store/record_counts.h"
 
 #include <SQLiteCpp/Statement.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +35,20 @@ fs::path DeliveredDatabasePath() {
 DeliveredDatabaseCopy::DeliveredDatabaseCopy() : path_(folder_.Path() / kDatabaseFileName) {
     fs::copy_file(DeliveredDatabasePath(), path_);
     db_ = OpenExistingSqlite(path_);
+}
+
+DeliveredDatabaseCopy::~DeliveredDatabaseCopy() {
+    if (!db_) return;
+    try {
+        const RecordCounts kept = CountRecords(*db_);
+        const RecordCounts counted = CountRecordsByScan(*db_);
+        if (kept.total != counted.total || kept.byRecordState != counted.byRecordState) {
+            ADD_FAILURE() << "dt_record_counts holds " << kept.total << " records, dt_data "
+                          << counted.total;
+        }
+    } catch (const std::exception&) {
+        // A test that damaged or replaced the file on purpose.
+    }
 }
 
 void DropLimitGuards(SQLite::Database& db) {

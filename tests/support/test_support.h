@@ -34,6 +34,11 @@ class DeliveredDatabaseCopy {
     // For tests that store odd values on purpose: the record tables take anything, as in a
     // working database stored before they were held to the survey's types and limits.
     explicit DeliveredDatabaseCopy(WithoutLimitGuards);
+    // Fails the test when the records by state kept by triggers differ from the records
+    // themselves: whatever the test wrote, through whichever path, must have kept them.
+    ~DeliveredDatabaseCopy();
+    DeliveredDatabaseCopy(const DeliveredDatabaseCopy&) = delete;
+    DeliveredDatabaseCopy& operator=(const DeliveredDatabaseCopy&) = delete;
 
     const std::filesystem::path& Folder() const { return folder_.Path(); }
     const std::filesystem::path& FilePath() const { return path_; }

@@ -4,6 +4,7 @@
 #include "history/history_table.h"
 #include "review/confirmations.h"
 #include "store/field_limits.h"
+#include "store/record_counts.h"
 #include "verify/verification_marks.h"
 
 #include <SQLiteCpp/Transaction.h>
@@ -71,17 +72,22 @@ void AddVerificationMarks(SQLite::Database& db, Findings&) {
     verify::CreateVerificationTable(db);
 }
 
+void AddRecordCounts(SQLite::Database& db, Findings&) {
+    CreateRecordCounts(db);
+}
+
 struct Migration {
     int fromVersion;
     void (*apply)(SQLite::Database& db, Findings& findings);
 };
 
 // Ordered, additive steps: {N, step} turns version N into N + 1.
-constexpr std::array<Migration, 5> kMigrations{{{1, &GuardRecordTables},
+constexpr std::array<Migration, 6> kMigrations{{{1, &GuardRecordTables},
                                                 {2, &AddChangeHistory},
                                                 {3, &AddImportHistory},
                                                 {4, &AddConfirmations},
-                                                {5, &AddVerificationMarks}}};
+                                                {5, &AddVerificationMarks},
+                                                {6, &AddRecordCounts}}};
 
 constexpr const char* kNewerThanProgram = "数据文件的版本高于本软件的版本，请使用新版本的软件。";
 

@@ -14,7 +14,7 @@ namespace tallwick {
 // version 3 keeps the change history of the records (dt_history); version 4 adds the history
 // of imports and restores; version 5 keeps the answers confirmed in the plausibility review;
 // version 6 the marks of records verified by a second keying.
-inline constexpr int kSchemaVersion = 6;
+inline constexpr int kSchemaVersion = 7;
 
 int SchemaVersion(SQLite::Database& db);
 
