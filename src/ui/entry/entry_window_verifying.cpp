@@ -18,6 +18,7 @@ namespace tallwick::ui {
 
 void EntryWindow::BeginVerifying(RecordListView& list, EntryVerifier& verifier) {
     verifier_ = &verifier;
+    setWindowTitle(QStringLiteral("基层以上单位数据 - 校验录入"));
     SetCoverReadOnly(true);
     hold_->setVisible(false);
     Begin(false, list);
@@ -29,6 +30,7 @@ void EntryWindow::LoadForVerifying() {
 
 void EntryWindow::EndVerifying() {
     verifier_ = nullptr;
+    setWindowTitle(QStringLiteral("基层以上单位数据"));
     SetCoverReadOnly(false);
     hold_->setVisible(true);
     verificationHint_->clear();

@@ -26,6 +26,7 @@ QString SettledText(verify::ThirdKeyingRule::Outcome outcome) {
 
 VerificationDifferencesDialog::VerificationDifferencesDialog(const QString& record,
                                                              const verify::VerifiedRecord& verified,
+                                                             int recordState,
                                                              const check::FieldHints& hints,
                                                              QWidget* parent)
     : QDialog(parent) {
@@ -75,6 +76,12 @@ VerificationDifferencesDialog::VerificationDifferencesDialog(const QString& reco
         table_->setItem(row, 3, settled);
     }
     layout->addWidget(table_, 1);
+    auto* state = new QLabel(recordState == 1 ? QStringLiteral("这条记录保存后没有逻辑错误。")
+                                              : QStringLiteral("这条记录保存后有逻辑错误。"),
+                             this);
+    state->setObjectName(QStringLiteral("VerifiedState"));
+    if (recordState != 1) state->setStyleSheet(QStringLiteral("color: #b00000"));
+    layout->addWidget(state);
 
     auto* buttons = new QDialogButtonBox(this);
     save_ = buttons->addButton(QStringLiteral("保  存"), QDialogButtonBox::AcceptRole);

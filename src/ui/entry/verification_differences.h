@@ -11,13 +11,14 @@ class QTableWidget;
 namespace tallwick::ui {
 
 // The end of one record's verification: the answers whose keying differed from the stored
-// value, what each keying said and how the third keying settled it. 保存 saves the record,
-// 返回修改 goes back to it.
+// value, what each keying said and how the third keying settled it, and whether the record
+// saved so has logic errors (`recordState` 1 or 2). 保存 saves it, 返回修改 goes back to it.
 class VerificationDifferencesDialog : public QDialog {
     Q_OBJECT
   public:
     VerificationDifferencesDialog(const QString& record, const verify::VerifiedRecord& verified,
-                                  const check::FieldHints& hints, QWidget* parent = nullptr);
+                                  int recordState, const check::FieldHints& hints,
+                                  QWidget* parent = nullptr);
 
     QTableWidget* Table() const { return table_; }
     QPushButton* SaveButton() const { return save_; }

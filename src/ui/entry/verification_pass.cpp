@@ -181,7 +181,7 @@ bool VerificationPass::EndOfRecord() {
     VerificationDifferencesDialog dialog(
         QStringLiteral("编号 %1 %2")
             .arg(Text(entry::CodeText(verified.code)), entry_.Form().unionName->text()),
-        verified, hints_, &entry_);
+        verified, *state, hints_, &entry_);
     if (!confirmDifferences(dialog)) return false;
     try {
         verify::SaveVerifiedRecord(db_, verified, *state);

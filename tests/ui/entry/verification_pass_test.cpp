@@ -128,8 +128,8 @@ class VerificationPassTest : public QObject {
         QVERIFY(Box("z001")->text().isEmpty());
         QVERIFY(Box("z002")->text().isEmpty());
 
-        // The paper says 64 where 46 was keyed: asked again, the same 64 replaces it.
-        Key("z001", "64");
+        // The paper says 4 where 46 was keyed: asked again, the same 4 replaces it.
+        Key("z001", "4");
         QTRY_COMPARE(QApplication::focusWidget(), Box("z001"));
         QVERIFY(Box("z001")->text().isEmpty());
         QVERIFY(Box("z001")->styleSheet().contains(QStringLiteral("#d00000")));
@@ -138,7 +138,7 @@ class VerificationPassTest : public QObject {
         QTest::qWait(10);
         QVERIFY(Box("z002")->styleSheet().isEmpty());
         QVERIFY(window->grab().save(Shots() + QStringLiteral("verification_red_box.png")));
-        Key("z001", "64");
+        Key("z001", "4");
         QTRY_COMPARE(QApplication::focusWidget(), Box("z002"));
         QVERIFY(Box("z001")->styleSheet().isEmpty());
 
@@ -158,6 +158,7 @@ class VerificationPassTest : public QObject {
                 for (int c = 0; c < table->columnCount(); ++c) cells << table->item(r, c)->text();
                 rows << cells.join(QLatin1Char('|'));
             }
+            rows << dialog.findChild<QLabel*>(QStringLiteral("VerifiedState"))->text();
             dialog.show();
             if (!QTest::qWaitForWindowExposed(&dialog)) return false;
             dialog.grab().save(Shots() + QStringLiteral("verification_differences.png"));
@@ -165,19 +166,21 @@ class VerificationPassTest : public QObject {
         };
         QTest::keyClick(Box("z003"), Qt::Key_F2);
         QApplication::setActiveWindow(window.get());  // the dialog shown for its picture took it
-        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.size(), 3);
+        // The rules judge the values saved: z002 5 now exceeds z001 4.
+        QCOMPARE(rows[2], QStringLiteral("这条记录保存后有逻辑错误。"));
         QVERIFY(rows[0].startsWith(QStringLiteral("z001  ")));
-        QVERIFY(rows[0].endsWith(QStringLiteral("|46|64|采用校验录入（原数据录错）")));
+        QVERIFY(rows[0].endsWith(QStringLiteral("|46|4|采用校验录入（原数据录错）")));
         QVERIFY(rows[1].startsWith(QStringLiteral("z002  ")));
         QVERIFY(rows[1].endsWith(QStringLiteral("|5|8|原数据不变（校验时录错）")));
 
         // The replaced value is an edit with its old and new value; the slip changed nothing.
         QCOMPARE(Sql("SELECT z001 || '/' || z002 || '/' || RecordState || '/' || c900 FROM dt_data "
                      "WHERE c901 = 100000000001"),
-                 QStringLiteral("64/5/1/first-keyer"));
+                 QStringLiteral("4/5/2/first-keyer"));
         QCOMPARE(Sql("SELECT group_concat(Operation || ':' || FieldName || ':' || OldValue || ':' "
                      "|| NewValue, ';') FROM dt_history WHERE c901 = 100000000001"),
-                 QStringLiteral("校验录入:z001:46:64"));
+                 QStringLiteral("校验录入:z001:46:4"));
         const auto enabled =
             std::count_if(window->Form().surveyFields.begin(), window->Form().surveyFields.end(),
                           [](const EntryNumberBox* box) { return box->isEnabled(); });
