@@ -122,7 +122,6 @@ class EntryWindow : public QDialog, public check::ValueSource {
     void LoadForVerifying();
     // An ordinary entry window again.
     void EndVerifying();
-    bool IsVerifying() const { return verifier_ != nullptr; }
     // The record on screen judged as a save judges it: the cover validated, then the rules while
     // it reports data. 1 without logic errors, 2 with them; nothing when the cover fails.
     std::optional<int> JudgeForSave();

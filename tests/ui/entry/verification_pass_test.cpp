@@ -240,6 +240,21 @@ class VerificationPassTest : public QObject {
         QTRY_COMPARE(QApplication::focusWidget(), Box("z002"));
         QCOMPARE(Db().execAndGet("SELECT count(*) FROM dt_verification").getInt(), 0);
     }
+
+    void theLastBoxOfAPageAskedAgainBringsItsPageBack() {
+        Db().exec("UPDATE dt_data SET z015 = 1 WHERE c901 = 100000000001");
+        auto pass = StartPass({kFirst});
+        QVERIFY(pass);
+        QTRY_COMPARE(QApplication::focusWidget(), Box("z001"));
+        Box("z015")->setFocus();
+        Key("z015", "2");  // Enter in the page's last box goes on to 表2
+        QTRY_COMPARE(QApplication::focusWidget(), Box("z015"));
+        QCOMPARE(window->Form().pages->currentIndex(), 1);
+        QVERIFY(Box("z015")->styleSheet().contains(QStringLiteral("#d00000")));
+        Key("z015", "1");
+        QTRY_COMPARE(window->Form().pages->currentIndex(), 2);
+        QVERIFY(Box("z015")->styleSheet().isEmpty());
+    }
 };
 
 QTEST_MAIN(VerificationPassTest)
