@@ -99,6 +99,16 @@ std::vector<double> DrawSample(SQLite::Database& db, double percent, std::uint64
     return sample;
 }
 
+std::vector<double> StoredCodesBetween(SQLite::Database& db, double low, double high) {
+    SQLite::Statement query(db,
+                            "SELECT c901 FROM dt_data WHERE c901 BETWEEN ? AND ? ORDER BY c901");
+    query.bind(1, low);
+    query.bind(2, high);
+    std::vector<double> codes;
+    while (query.executeStep()) codes.push_back(query.getColumn(0).getDouble());
+    return codes;
+}
+
 double VerificationRate::DifferencesPerThousand() const {
     return PerThousand(differences, answersKeyed);
 }

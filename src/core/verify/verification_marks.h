@@ -38,6 +38,9 @@ std::optional<LastVerification> LastVerificationOf(SQLite::Database& db, double 
 // from a fixed mixing of seed and code, not from the standard library's distributions.
 std::vector<double> DrawSample(SQLite::Database& db, double percent, std::uint64_t seed);
 
+// The stored records whose code lies in [low, high], ascending.
+std::vector<double> StoredCodesBetween(SQLite::Database& db, double low, double high);
+
 struct VerificationRate {
     std::string processor;  // the first keying's stamp; empty for the overall line
     std::uint64_t records = 0;

@@ -177,6 +177,11 @@ void EntryWindow::BuildWindow() {
     journalNote_->setStyleSheet(QStringLiteral("color: #b00000"));
     journalNote_->hide();
     bar->addWidget(journalNote_);
+    verificationHint_ = new QLabel(this);
+    verificationHint_->setObjectName(QStringLiteral("VerificationHint"));
+    verificationHint_->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+    verificationHint_->hide();
+    bar->addWidget(verificationHint_);
     layout->addLayout(bar);
 
     connect(hold_, &QPushButton::clicked, this, [this] { Hold(); });
@@ -364,6 +369,7 @@ void EntryWindow::LoadRecord() {
     add_->setVisible(adding_);
     save_->setVisible(!adding_);
     baseline_ = FieldTexts();
+    if (verifier_) BlankForVerifying();
     loaded_ = true;
 }
 
@@ -442,7 +448,7 @@ void EntryWindow::UpdatePosition() {
 }
 
 void EntryWindow::MarkChanged() {
-    if (loaded_) journal_->Changed();
+    if (loaded_ && !verifier_) journal_->Changed();
     hold_->setEnabled(true);
     save_->setEnabled(true);
     print_->setEnabled(false);

@@ -29,6 +29,7 @@ class QWidget;
 namespace tallwick::ui {
 
 class EditJournalKeeper;
+class EntryVerifier;
 class ErrorListWindow;
 class RecordListView;
 class Registry;
@@ -112,6 +113,22 @@ class EntryWindow : public QDialog, public check::ValueSource {
 
     void reject() override;  // Esc and the close box run the close query
 
+    // Dependent verification (entry_window_verifying.cpp): the list's current record with its
+    // cover shown read-only and every survey answer blank, to be keyed again; `verifier` decides
+    // about each answer left, the end of the record and closing. No edit journal is kept: the
+    // blank answers are no edits of the record.
+    void BeginVerifying(RecordListView& list, EntryVerifier& verifier);
+    // The list's current record afresh, after the pass moved the list on.
+    void LoadForVerifying();
+    // An ordinary entry window again.
+    void EndVerifying();
+    // The record on screen judged as a save judges it: the cover validated, then the rules while
+    // it reports data. 1 without logic errors, 2 with them; nothing when the cover fails.
+    std::optional<int> JudgeForSave();
+    // The page of the box shown and the box focused, once the focus change under way is over.
+    void ReturnToBox(QWidget* box);
+    QLabel* VerificationHint() const { return verificationHint_; }
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -135,6 +152,9 @@ class EntryWindow : public QDialog, public check::ValueSource {
     void UpdatePosition();
     void MarkChanged();
     void EnableSurveyFields();
+    void BlankForVerifying();
+    void SetCoverReadOnly(bool readOnly);
+    bool IsSurveyBox(const QWidget* widget) const;
 
     void RegionExit(bool byUser);
     void LevelExit(bool byUser);
@@ -171,6 +191,7 @@ class EntryWindow : public QDialog, public check::ValueSource {
     QWidget* navBar_ = nullptr;
     QLabel* itemNo_ = nullptr;
     QLabel* journalNote_ = nullptr;
+    QLabel* verificationHint_ = nullptr;
     QAction* navActions_[4] = {};
     QPushButton* hold_ = nullptr;
     QPushButton* save_ = nullptr;
@@ -193,6 +214,8 @@ class EntryWindow : public QDialog, public check::ValueSource {
     bool programPageSwitch_ = false;
     bool fromErrorList_ = false;
     bool inExitHandler_ = false;
+    EntryVerifier* verifier_ = nullptr;
+    bool returningToBox_ = false;  // the focus bounces back: the boxes it passes are not left
 };
 
 }  // namespace tallwick::ui

@@ -8,6 +8,7 @@
 #include "entry/entry_error_list.h"
 #include "entry/entry_number_box.h"
 #include "entry/entry_region_picker.h"
+#include "entry/entry_verifier.h"
 #include "entry/processor_stamp.h"
 #include "entry/record_history_dialog.h"
 #include "history/history_table.h"
@@ -140,6 +141,10 @@ bool EntryWindow::Write(int recordState) {
 
 bool EntryWindow::Hold(bool forLogicErrors) {
     if (RefuseWhileOperationRuns(this)) return false;
+    if (verifier_) {
+        ShowMessage(QStringLiteral("校验录入中不能临时保存，请录完这条记录或退出校验。"), this);
+        return false;
+    }
     if (!ValidateCoverPage()) return false;
     const double before = CurrentCode(*list_);
     if (!Write(0)) return false;
@@ -156,6 +161,7 @@ bool EntryWindow::Hold(bool forLogicErrors) {
 
 bool EntryWindow::Save(bool fromCloseQuery) {
     if (RefuseWhileOperationRuns(this)) return false;
+    if (verifier_) return verifier_->EndOfRecord();
     if (!ValidateCoverPage()) return false;
     if (!fromCloseQuery && form_.state->value() <= 2) rules_->CheckAllPages();
     const double before = CurrentCode(*list_);
@@ -216,6 +222,11 @@ void EntryWindow::ShowHistory() {
 }
 
 bool EntryWindow::CloseQuery() {
+    if (verifier_) {
+        if (!verifier_->MayClose()) return false;
+        errorList_->hide();
+        return true;
+    }
     if (hold_->isEnabled() && save_->isEnabled() &&
         askToSave(QStringLiteral("对数据改动后尚未保存，准备保存这些改动吗？"))) {
         if (!ValidateCoverPage()) return false;
@@ -293,6 +304,10 @@ void EntryWindow::PageChanged(int index) {
 void EntryWindow::FieldExit(QWidget* field) {
     journal_->FieldLeft();
     if (inExitHandler_) return;
+    if (verifier_ && loaded_ && IsSurveyBox(field)) {
+        if (!returningToBox_ && verifier_->AnswerLeft(field)) ReturnToBox(field);
+        return;
+    }
     inExitHandler_ = true;
     // Leaving the whole cover: the page change validates it, one message rather than two; the
     // names and the rules that follow from the codes are brought up to date all the same.

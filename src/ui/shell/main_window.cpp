@@ -2,6 +2,7 @@
 
 #include "check/check_dialog.h"
 #include "entry/entry_window.h"
+#include "entry/verification_pass.h"
 #include "exchange/damaged_database_offer.h"
 #include "exchange/exchange_commands.h"
 #include "exchange/restore_dialog.h"
@@ -23,6 +24,7 @@
 #include "summary/group_list_dialog.h"
 #include "summary/summary_dialog.h"
 #include "verify/keying_commands.h"
+#include "verify/verification_choice_dialog.h"
 #include "widgets/error_display.h"
 #include "widgets/message_box.h"
 #include "widgets/progress_window.h"
@@ -115,6 +117,7 @@ void MainWindow::BuildMenus() {
     QMenu* processing = menuBar()->addMenu(QStringLiteral("数据处理"));
     processing->addActions({a.group, a.sum});
     processing->addSeparator();
+    processing->addAction(QStringLiteral("校验录入"), this, &MainWindow::VerifyRecords);
     processing->addAction(QStringLiteral("比对两次录入"), this, &MainWindow::CompareKeyings);
     processing->addAction(QStringLiteral("校验录入差错率"), this,
                           &MainWindow::ShowVerificationRates);
@@ -384,6 +387,16 @@ void MainWindow::OfferWayBackFromDamage(const QString& finding) {
     if (!restored) return;
     AfterDatabaseReplaced();
     ShowMessage(QString::fromStdString(*restored), this);
+}
+
+void MainWindow::VerifyRecords() {
+    if (RefuseWhileOperationRuns(this)) return;
+    std::vector<double> selected;
+    for (const int row : list_->SelectionOrCurrent()) selected.push_back(model_->CodeAt(row));
+    VerificationChoiceDialog choice(Connection().Db(), std::move(selected), this);
+    if (choice.exec() != QDialog::Accepted) return;
+    VerificationPass(*entry_, *list_, Connection().Db(), choice.Chosen()).Run();
+    RefreshListKeepingRecord();
 }
 
 void MainWindow::CompareKeyings() {

@@ -60,6 +60,7 @@ class MainWindow : public QMainWindow {
     void SearchByCodeRange();      // actSearch: the code range search
     void PrintCurrentRecord();     // actPrint: the annual report of the current record
     void MarkAllRecordsClean();    // the service gesture of the about window
+    void VerifyRecords();          // 校验录入: the chosen records keyed again
     void CompareKeyings();         // 比对两次录入
     void ShowVerificationRates();  // 校验录入差错率
     void ReviewRecords();          // 可疑数据审核: the plausibility review
