@@ -1,5 +1,7 @@
-// The entry window on 100,000 stored records: loading a record into the form (moving to the
-// next record), and saving it with the whole rule table checked.
+// The entry window on 100,000 stored records (or as many as $TALLWICK_BENCH_RECORDS says):
+// loading a record into the form (moving to the next record), and saving it with the whole rule
+// table checked.
+#include "bench_measure.h"
 #include "entry/entry_error_list.h"
 #include "entry/entry_window.h"
 #include "list/record_list_model.h"
@@ -34,9 +36,10 @@ struct Fixture {
         const fs::path folder = fs::temp_directory_path() / "tallwick-bench-entry";
         fs::remove_all(folder);
         fs::create_directories(folder);
-        fs::copy_file(TALLWICK_DELIVERED_DB, folder / kDatabaseFileName);
+        const std::int64_t records = bench::RecordCountFromEnvironment();
+        fs::copy_file(bench::KeptGeneratedFolder(records) / kDatabaseFileName,
+                      folder / kDatabaseFileName);
         db = OpenExistingSqlite(folder / kDatabaseFileName);
-        bench::GenerateRecords(*db, 100'000);
         registry =
             std::make_unique<ui::Registry>(QString::fromStdString((folder / "bench.ini").string()));
         model =
@@ -47,7 +50,7 @@ struct Fixture {
             std::make_unique<ui::EntryWindow>([this]() -> SQLite::Database& { return *db; },
                                               *registry, QString::fromStdString(folder.string()));
         ui::Prompts().message = [](const QString&) {};
-        list->GoToRow(50'000);
+        list->GoToRow(static_cast<int>(records / 2));
         window->Begin(false, *list);
     }
 };

@@ -19,25 +19,8 @@
 namespace {
 namespace fs = std::filesystem;
 
-// A data folder of generated records per record count, kept between runs: a million records
-// take minutes to make.
 fs::path GeneratedFolder() {
-    const fs::path folder =
-        fs::temp_directory_path() /
-        ("tallwick-bench-list-" + std::to_string(tallwick::bench::RecordCountFromEnvironment()));
-    const fs::path file = folder / tallwick::kDatabaseFileName;
-    if (!fs::exists(file)) {
-        fs::create_directories(folder);
-        const fs::path partial = folder / "generating.mdb";
-        fs::remove(partial);
-        fs::copy_file(TALLWICK_DELIVERED_DB, partial);
-        {
-            auto db = tallwick::OpenExistingSqlite(partial);
-            tallwick::bench::GenerateRecords(*db, tallwick::bench::RecordCountFromEnvironment());
-        }
-        fs::rename(partial, file);
-    }
-    return folder;
+    return tallwick::bench::KeptGeneratedFolder(tallwick::bench::RecordCountFromEnvironment());
 }
 
 SQLite::Database& LargeDatabase() {

@@ -187,4 +187,20 @@ const std::filesystem::path& GeneratedFolderOnce(const std::string& prefix, std:
     return folder;
 }
 
+std::filesystem::path KeptGeneratedFolder(std::int64_t count) {
+    namespace fs = std::filesystem;
+    const fs::path folder =
+        fs::temp_directory_path() / ("tallwick-bench-kept-" + std::to_string(count));
+    const fs::path file = folder / kDatabaseFileName;
+    if (!fs::exists(file)) {
+        fs::create_directories(folder);
+        const fs::path partial = folder / "generating.mdb";
+        fs::remove(partial);
+        fs::copy_file(TALLWICK_DELIVERED_DB, partial);
+        GenerateRecords(*OpenExistingSqlite(partial), count);
+        fs::rename(partial, file);  // only a finished file is ever found
+    }
+    return folder;
+}
+
 }  // namespace tallwick::bench

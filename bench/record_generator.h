@@ -31,4 +31,8 @@ std::filesystem::path MakeGeneratedFolder(const std::string& name, std::int64_t 
 // process asks for it: generating takes longer than most of what is measured.
 const std::filesystem::path& GeneratedFolderOnce(const std::string& prefix, std::int64_t count);
 
+// "<temp>/tallwick-bench-kept-<count>", made once and kept between runs: a million records take
+// minutes to make. Benchmarks that write copy its database first.
+std::filesystem::path KeptGeneratedFolder(std::int64_t count);
+
 }  // namespace tallwick::bench

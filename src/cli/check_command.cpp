@@ -74,13 +74,15 @@ int RunCheck(const CommandContext& context) {
     }
 
     TerminalProgress bar(context.err, context.progressOnTerminal);
-    const auto result = check::CheckDataset(
-        connection.Db(), *scope, rules, report,
-        [&](std::uint64_t done, std::uint64_t total) {
+    check::CheckProgress progress;
+    if (context.progressOnTerminal) {
+        progress = [&](std::uint64_t done, std::uint64_t total) {
             bar.Update(done, total);
             return check::RunControl::Continue;
-        },
-        true, localiser ? localiser->Notes() : check::UnitNotes{});
+        };
+    }
+    const auto result = check::CheckDataset(connection.Db(), *scope, rules, report, progress, true,
+                                            localiser ? localiser->Notes() : check::UnitNotes{});
     bar.Finish();
 
     context.out << report.Path().string() << '\n';

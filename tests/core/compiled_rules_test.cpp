@@ -1,6 +1,8 @@
 #include "check/compiled_rules.h"
 
 #include "check/message_parse.h"
+#include "check/row_snapshot.h"
+#include "store/raw_statement.h"
 #include "test_support.h"
 
 #include <SQLiteCpp/Exception.h>
@@ -423,3 +425,36 @@ TEST(CompiledRecordColumns, RefusesARecordSetWithoutAColumn) {
 }
 
 }  // namespace
+
+// The check run reads each row once into a snapshot; every field must come out as reading it
+// through the wrapper gives it, whatever each value is stored as.
+TEST(CompiledRecordColumns, ASnapshotReadsAsTheStatementDoes) {
+    tallwick::test::DeliveredDatabaseCopy copy{tallwick::test::WithoutLimitGuards{}};
+    auto& db = copy.Db();
+    db.exec("DELETE FROM dt_data; DELETE FROM dt_data1;");
+    db.exec(
+        "INSERT INTO dt_data (c901, c902, c904, z001, z002, z003, b016, b018, d055, j024) VALUES "
+        "(440100000001, '甲', 3, 12, NULL, 4.75, 7, 5.5, 3000000000, '2.5x'),"
+        "(440100000002, '乙', '4', 'abc', -3, 1e300, NULL, -0.25, 9007199254740993, 6)");
+    db.exec(
+        "INSERT INTO dt_data1 (c901, y003, y004, y010, y012) VALUES "
+        "(440100000001, NULL, 1.25, -0.5, 7), (440100000002, '8', 2, NULL, 1.5)");
+
+    SQLite::Statement query(db, kRunQuery + std::string(" ORDER BY dt_data.c901"));
+    tallwick::RawStatement raw(db, kRunQuery + std::string(" ORDER BY dt_data.c901"));
+    const RecordColumns columns(query);
+    tallwick::check::RowSnapshot snapshot;
+    int rows = 0;
+    while (query.executeStep()) {
+        ASSERT_TRUE(raw.Step());
+        snapshot.Load(raw.Handle());
+        const RecordValues wrapped = columns.Read(query);
+        const RecordValues loaded = columns.Read(snapshot);
+#define TALLWICK_EXPECT_SAME(name) EXPECT_EQ(loaded.name, wrapped.name) << #name << " row " << rows;
+        TALLWICK_REAL_FIELDS(TALLWICK_EXPECT_SAME)
+        TALLWICK_INTEGER_FIELDS(TALLWICK_EXPECT_SAME)
+#undef TALLWICK_EXPECT_SAME
+        ++rows;
+    }
+    EXPECT_EQ(rows, 2);
+}

@@ -3,6 +3,8 @@
 #include "common/number_text.h"
 #include "entry/record_io.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -62,13 +64,23 @@ AnswerBounds::AnswerBounds(SQLite::Database& db, const SQLite::Statement& row)
     }
 }
 
-std::vector<LogicError> AnswerBounds::Check(const SQLite::Statement& row) const {
+namespace {
+
+std::string ColumnText(sqlite3_stmt* row, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(row, column)))
+                : std::string();
+}
+
+}  // namespace
+
+std::vector<LogicError> AnswerBounds::Check(const RowSnapshot& row) const {
     std::vector<LogicError> errors;
     for (const Field& field : fields_) {
-        const SQLite::Column value = row.getColumn(field.column);
-        if (value.isNull()) continue;
-        const double number = value.getDouble();
-        const bool numeric = value.isInteger() || value.isFloat();
+        const RowSnapshot::Cell& cell = row.At(field.column);
+        if (cell.type == SQLITE_NULL) continue;
+        const double number = cell.real;
+        const bool numeric = cell.type == SQLITE_INTEGER || cell.type == SQLITE_FLOAT;
         std::string rule;
         if (field.codes != nullptr) {
             const bool listed = numeric && number == std::floor(number) &&
@@ -80,7 +92,8 @@ std::vector<LogicError> AnswerBounds::Check(const SQLite::Statement& row) const 
             rule = field.high == 2 ? field.name + "的取值应为0、1或2"
                                    : field.name + "的取值应在0～" + NumberText(field.high) + "之间";
         }
-        const std::string shown = numeric ? NumberText(number) : "“" + value.getString() + "”";
+        const std::string shown =
+            numeric ? NumberText(number) : "“" + ColumnText(row.Row(), field.column) + "”";
         errors.push_back({"取值范围：" + rule,
                           (field.hint.empty() ? field.name : field.hint) + "的值为" + shown +
                               "，超出了规定的取值范围",

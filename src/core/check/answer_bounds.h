@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/logic_error.h"
+#include "check/row_snapshot.h"
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Statement.h>
@@ -21,8 +22,8 @@ class AnswerBounds {
     // are found once by name.
     AnswerBounds(SQLite::Database& db, const SQLite::Statement& row);
 
-    // The answers of the current row outside their limits, in catalogue order.
-    std::vector<LogicError> Check(const SQLite::Statement& row) const;
+    // The answers of the row outside their limits, in catalogue order.
+    std::vector<LogicError> Check(const RowSnapshot& row) const;
 
   private:
     struct Field {

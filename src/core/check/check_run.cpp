@@ -2,6 +2,8 @@
 
 #include "check/answer_bounds.h"
 #include "check/compiled_rules.h"
+#include "check/row_snapshot.h"
+#include "store/raw_statement.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <SQLiteCpp/Transaction.h>
@@ -92,11 +94,14 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
                             const CompiledRuleSet& rules, CheckReport& report,
                             const CheckProgress& progress, bool markClean, const UnitNotes& notes) {
     const std::string condition = CheckCondition(scope);
-    const auto total = static_cast<std::uint64_t>(
-        db.execAndGet(
-              "select count(*) from dt_data inner join dt_data1 on dt_data.c901=dt_data1.c901" +
-              condition)
-            .getInt64());
+    // Counting reads every record once more (0.4 s of a million): only for progress shown.
+    const auto total =
+        progress ? static_cast<std::uint64_t>(
+                       db.execAndGet("select count(*) from dt_data inner join dt_data1 on "
+                                     "dt_data.c901=dt_data1.c901" +
+                                     condition)
+                           .getInt64())
+                 : 0;
 
     report.Begin();
     CheckRunResult result;
@@ -106,11 +111,21 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
         return result;
     }
 
-    SQLite::Statement rows(db, std::string(kCheckSelectHead) + condition);
-    const RecordColumns columns(rows);
-    const AnswerBounds limits(db, rows);
-    const int stateColumn = rows.getColumnIndex("RecordState");
-    const int nameColumn = rows.getColumnIndex("c902");
+    const std::string select = std::string(kCheckSelectHead) + condition;
+    // Its columns are found by name on the wrapper's statement; the rows are stepped through the
+    // C interface, each value read once into `row`.
+    const SQLite::Statement described(db, select);
+    const RecordColumns columns(described);
+    const AnswerBounds limits(db, described);
+    const int stateColumn = described.getColumnIndex("RecordState");
+    const int nameColumn = described.getColumnIndex("c902");
+    RawStatement rows(db, select);
+    RowSnapshot row;
+    const auto name = [&] {
+        const auto* text =
+            reinterpret_cast<const char*>(sqlite3_column_text(rows.Handle(), nameColumn));
+        return text ? std::string(text) : std::string();
+    };
     SQLite::Statement setState(db, "UPDATE dt_data SET RecordState = ? WHERE c901 = ?");
     auto batch = std::make_unique<SQLite::Transaction>(db);
     std::uint64_t inBatch = 0;
@@ -119,26 +134,26 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
     std::vector<std::pair<double, int>> changed;
 
     try {
-        while (rows.executeStep()) {
-            const RecordValues values = columns.Read(rows);
+        while (rows.Step()) {
+            row.Load(rows.Handle());
+            const RecordValues values = columns.Read(row);
             bool clean = true;
             if (notes) {
                 std::vector<LogicError> errors;
                 clean = rules.CheckRecord(
                     values, [&](const LogicError& error) { errors.push_back(error); });
-                for (LogicError& error : limits.Check(rows)) {
+                for (LogicError& error : limits.Check(row)) {
                     errors.push_back(std::move(error));
                     clean = false;
                 }
                 if (!clean) {
-                    pending.Add(values.c901, rows.getColumn(nameColumn).getString(),
-                                std::move(errors), notes(values));
+                    pending.Add(values.c901, name(), std::move(errors), notes(values));
                 }
             } else {
-                report.BeginUnit(values.c901, rows.getColumn(nameColumn).getString());
+                report.BeginUnit(values.c901, name());
                 clean = rules.CheckRecord(
                     values, [&](const LogicError& error) { report.WriteString(error); });
-                for (const LogicError& error : limits.Check(rows)) {
+                for (const LogicError& error : limits.Check(row)) {
                     report.WriteString(error);
                     clean = false;
                 }
@@ -147,7 +162,7 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
             if (!clean) ++result.unitsWithErrors;
 
             const int newState = clean ? 1 : 2;
-            const int oldState = rows.getColumn(stateColumn).getInt();
+            const auto oldState = static_cast<int>(row.At(stateColumn).integer);
             if ((!clean || markClean) && oldState != newState) {
                 changed.emplace_back(values.c901, oldState);
                 setState.bind(1, newState);
@@ -179,7 +194,7 @@ CheckRunResult CheckDataset(SQLite::Database& db, const CheckScope& scope,
         // A run that failed (its result file could not be written, the disk is full) has no
         // result to show for its states: every record gets back the state it had.
         batch.reset();
-        rows.reset();
+        rows.Reset();
         try {
             RestoreStates(db, changed);
         } catch (...) {

@@ -31,6 +31,13 @@ RecordValues RecordColumns::Read(const SQLite::Statement& statement) const {
     return values;
 }
 
+RecordValues RecordColumns::Read(const RowSnapshot& row) const {
+    RecordValues values;
+    for (const auto& [index, member] : reals_) values.*member = row.At(index).real;
+    for (const auto& [index, member] : integers_) values.*member = row.At(index).integer;
+    return values;
+}
+
 namespace {
 
 using R = RecordValues;

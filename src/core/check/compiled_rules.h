@@ -2,6 +2,7 @@
 
 #include "check/field_hints.h"
 #include "check/logic_error.h"
+#include "check/row_snapshot.h"
 
 #include <SQLiteCpp/Statement.h>
 
@@ -79,6 +80,8 @@ class RecordColumns {
     // The current row of the statement given to the constructor (or of one with the same
     // columns); throws SQLite::Exception when there is no current row.
     RecordValues Read(const SQLite::Statement& statement) const;
+    // The same from a row already read.
+    RecordValues Read(const RowSnapshot& row) const;
 
   private:
     std::vector<std::pair<int, double RecordValues::*>> reals_;

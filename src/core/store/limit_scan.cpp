@@ -1,4 +1,5 @@
 #include "store/limit_scan.h"
+#include "store/raw_statement.h"
 
 #include "store/database.h"
 
@@ -14,15 +15,6 @@
 
 namespace tallwick {
 namespace {
-
-using StatementPtr = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
-
-StatementPtr Prepare(SQLite::Database& db, const std::string& sql) {
-    sqlite3_stmt* statement = nullptr;
-    const int code = sqlite3_prepare_v2(db.getHandle(), sql.c_str(), -1, &statement, nullptr);
-    if (code != SQLITE_OK) throw SQLite::Exception(db.getHandle(), code);
-    return StatementPtr(statement, &sqlite3_finalize);
-}
 
 // CAST(x AS INTEGER) saturates and truncates; x equals it only when whole and within range.
 bool IsWholeReal(double x) {
@@ -122,20 +114,18 @@ std::optional<std::int64_t> LimitJudge::FirstBreakingRow(SQLite::Database& db,
     const int first = passedOver.empty() ? 1 : 2;
     std::string columns = passedOver.empty() ? "" : ", c901";
     for (const FieldLimit& limit : limits_) columns += ", " + QuoteIdentifier(limit.column);
-    const auto query =
-        Prepare(db, "SELECT rowid" + columns + " FROM " + QuoteIdentifier(schema) + "." +
-                        QuoteIdentifier(table) + " WHERE rowid > ? ORDER BY rowid");
-    sqlite3_bind_int64(query.get(), 1, afterRowId);
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(query.get())) == SQLITE_ROW) {
-        if (first == 2 && passedOver.count(sqlite3_column_double(query.get(), 1)) > 0) continue;
+    RawStatement query(db, "SELECT rowid" + columns + " FROM " + QuoteIdentifier(schema) + "." +
+                               QuoteIdentifier(table) + " WHERE rowid > ? ORDER BY rowid");
+    sqlite3_stmt* row = query.Handle();
+    sqlite3_bind_int64(row, 1, afterRowId);
+    while (query.Step()) {
+        if (first == 2 && passedOver.count(sqlite3_column_double(row, 1)) > 0) continue;
         for (std::size_t i = 0; i < limits_.size(); ++i) {
             const auto* codes = codeSetOf_[i] < 0 ? nullptr : &codeSets_[codeSetOf_[i]];
-            if (!Within(limits_[i], query.get(), static_cast<int>(i) + first, codes))
-                return sqlite3_column_int64(query.get(), 0);
+            if (!Within(limits_[i], row, static_cast<int>(i) + first, codes))
+                return sqlite3_column_int64(row, 0);
         }
     }
-    if (step != SQLITE_DONE) throw SQLite::Exception(db.getHandle(), step);
     return std::nullopt;
 }
 
