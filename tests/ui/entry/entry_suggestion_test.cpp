@@ -4,6 +4,7 @@
 #include "entry/entry_error_list.h"
 #include "entry/entry_number_box.h"
 #include "entry/entry_window.h"
+#include "entry_window_rig.h"
 #include "list/record_list_model.h"
 #include "list/record_list_view.h"
 #include "settings/registry.h"
@@ -70,18 +71,12 @@ struct SearchGate {
 
 }  // namespace
 
-class EntrySuggestionTest : public QObject {
+class EntrySuggestionTest : public EntryWindowRig {
     Q_OBJECT
 
-    std::unique_ptr<tallwick::test::DeliveredDatabaseCopy> copy;
-    std::unique_ptr<Registry> registry;
-    std::unique_ptr<RecordListModel> model;
-    std::unique_ptr<RecordListView> view;
     std::unique_ptr<SearchGate> gate;  // outlives the window, whose searches may use it
-    std::unique_ptr<EntryWindow> window;
     QStringList messages;
 
-    SQLite::Database& Db() { return copy->Db(); }
     EntryNumberBox* Box(const QString& name) {
         return qobject_cast<EntryNumberBox*>(window->Field(name));
     }
@@ -154,14 +149,7 @@ class EntrySuggestionTest : public QObject {
 
   private slots:
     void init() {
-        copy = std::make_unique<tallwick::test::DeliveredDatabaseCopy>();
-        registry = std::make_unique<Registry>(
-            QString::fromStdString((copy->Folder() / "settings.ini").string()));
-        model = std::make_unique<RecordListModel>([this]() -> SQLite::Database& { return Db(); });
-        view = std::make_unique<RecordListView>(model.get());
-        window =
-            std::make_unique<EntryWindow>([this]() -> SQLite::Database& { return Db(); }, *registry,
-                                          QStringLiteral(TALLWICK_BUILD_DIR "/bin"));
+        OpenEntryWindow();
         messages.clear();
         Prompts().message = [this](const QString& text) { messages << text; };
         window->askToSave = [](const QString&) { return false; };
@@ -169,9 +157,7 @@ class EntrySuggestionTest : public QObject {
     void cleanup() {
         window.reset();
         gate.reset();
-        view.reset();
-        model.reset();
-        Prompts() = {};
+        CloseEntryWindow();
     }
 
     void theLineNamesEachAnswerWithItsCurrentAndSuggestedValue() {

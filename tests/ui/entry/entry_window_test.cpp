@@ -4,6 +4,7 @@
 #include "entry/entry_error_list.h"
 #include "entry/entry_number_box.h"
 #include "entry/entry_region_picker.h"
+#include "entry_window_rig.h"
 #include "list/record_list_model.h"
 #include "list/record_list_view.h"
 #include "record_generator.h"
@@ -31,19 +32,13 @@
 
 using namespace tallwick::ui;
 
-class EntryWindowTest : public QObject {
+class EntryWindowTest : public EntryWindowRig {
     Q_OBJECT
 
-    std::unique_ptr<tallwick::test::DeliveredDatabaseCopy> copy;
-    std::unique_ptr<Registry> registry;
-    std::unique_ptr<RecordListModel> model;
-    std::unique_ptr<RecordListView> view;
-    std::unique_ptr<EntryWindow> window;
     QStringList messages;
     QStringList questions;
     bool answer = true;
 
-    SQLite::Database& Db() { return copy->Db(); }
     int Count(const std::string& sql) { return Db().execAndGet(sql).getInt(); }
 
     // A screenshot of the entry window and its error list where they stand on the screen.
@@ -95,14 +90,7 @@ class EntryWindowTest : public QObject {
 
   private slots:
     void init() {
-        copy = std::make_unique<tallwick::test::DeliveredDatabaseCopy>();
-        registry = std::make_unique<Registry>(
-            QString::fromStdString((copy->Folder() / "settings.ini").string()));
-        model = std::make_unique<RecordListModel>([this]() -> SQLite::Database& { return Db(); });
-        view = std::make_unique<RecordListView>(model.get());
-        window =
-            std::make_unique<EntryWindow>([this]() -> SQLite::Database& { return Db(); }, *registry,
-                                          QStringLiteral(TALLWICK_BUILD_DIR "/bin"));
+        OpenEntryWindow();
         messages.clear();
         questions.clear();
         answer = true;
@@ -112,12 +100,7 @@ class EntryWindowTest : public QObject {
             return answer;
         };
     }
-    void cleanup() {
-        window.reset();
-        view.reset();
-        model.reset();
-        Prompts() = {};
-    }
+    void cleanup() { CloseEntryWindow(); }
 
     void addingIntoAnEmptyDatabaseProposesCodeZero() {
         Open(true);

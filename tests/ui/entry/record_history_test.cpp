@@ -3,6 +3,7 @@
 #include "entry/entry_number_box.h"
 #include "entry/entry_window.h"
 #include "entry/record_history_dialog.h"
+#include "entry_window_rig.h"
 #include "list/record_list_model.h"
 #include "list/record_list_view.h"
 #include "settings/registry.h"
@@ -24,16 +25,9 @@
 
 using namespace tallwick::ui;
 
-class RecordHistoryTest : public QObject {
+class RecordHistoryTest : public EntryWindowRig {
     Q_OBJECT
 
-    std::unique_ptr<tallwick::test::DeliveredDatabaseCopy> copy;
-    std::unique_ptr<Registry> registry;
-    std::unique_ptr<RecordListModel> model;
-    std::unique_ptr<RecordListView> view;
-    std::unique_ptr<EntryWindow> window;
-
-    SQLite::Database& Db() { return copy->Db(); }
     QLineEdit* Edit(const char* field) {
         return static_cast<QLineEdit*>(window->Field(QString::fromLatin1(field)));
     }
@@ -65,23 +59,10 @@ class RecordHistoryTest : public QObject {
 
   private slots:
     void init() {
-        copy = std::make_unique<tallwick::test::DeliveredDatabaseCopy>();
-        Db().exec("DELETE FROM dt_logic");
-        registry = std::make_unique<Registry>(
-            QString::fromStdString((copy->Folder() / "settings.ini").string()));
-        model = std::make_unique<RecordListModel>([this]() -> SQLite::Database& { return Db(); });
-        view = std::make_unique<RecordListView>(model.get());
-        window =
-            std::make_unique<EntryWindow>([this]() -> SQLite::Database& { return Db(); }, *registry,
-                                          QStringLiteral(TALLWICK_BUILD_DIR "/bin"));
+        OpenEntryWindow([](SQLite::Database& db) { db.exec("DELETE FROM dt_logic"); });
         Prompts().message = [](const QString&) {};
     }
-    void cleanup() {
-        window.reset();
-        view.reset();
-        model.reset();
-        Prompts() = {};
-    }
+    void cleanup() { CloseEntryWindow(); }
 
     void theWindowShowsTheChangesNewestFirstUnderTheirQuestions() {
         Open(true);

@@ -5,6 +5,7 @@
 #include "entry/entry_number_box.h"
 #include "entry/entry_window.h"
 #include "entry/verification_differences.h"
+#include "entry_window_rig.h"
 #include "list/record_list_model.h"
 #include "list/record_list_view.h"
 #include "settings/registry.h"
@@ -41,18 +42,12 @@ QString Shots() {
 
 }  // namespace
 
-class VerificationPassTest : public QObject {
+class VerificationPassTest : public EntryWindowRig {
     Q_OBJECT
 
-    std::unique_ptr<test::DeliveredDatabaseCopy> copy;
-    std::unique_ptr<Registry> registry;
-    std::unique_ptr<RecordListModel> model;
-    std::unique_ptr<RecordListView> view;
-    std::unique_ptr<EntryWindow> window;
     QStringList messages;
     QStringList questions;
 
-    SQLite::Database& Db() { return copy->Db(); }
     QString Sql(const std::string& sql) {
         return QString::fromStdString(Db().execAndGet(sql).getString());
     }
@@ -97,28 +92,17 @@ class VerificationPassTest : public QObject {
 
   private slots:
     void init() {
-        copy = std::make_unique<test::DeliveredDatabaseCopy>();
-        // Only z002 <= z001 stays, so the verified record's state says whether the rules ran.
-        Db().exec("DELETE FROM dt_logic WHERE id <> 1");
-        registry = std::make_unique<Registry>(
-            QString::fromStdString((copy->Folder() / "settings.ini").string()));
-        model = std::make_unique<RecordListModel>([this]() -> SQLite::Database& { return Db(); });
-        view = std::make_unique<RecordListView>(model.get());
-        window =
-            std::make_unique<EntryWindow>([this]() -> SQLite::Database& { return Db(); }, *registry,
-                                          QStringLiteral(TALLWICK_BUILD_DIR "/bin"));
+        OpenEntryWindow([](SQLite::Database& db) {
+            // Only z002 <= z001 stays, so the verified record's state says whether the rules ran.
+            db.exec("DELETE FROM dt_logic WHERE id <> 1");
+        });
         messages.clear();
         questions.clear();
         Prompts().message = [this](const QString& text) { messages << text; };
         AddRecord(kFirst, "甲工会");
         AddRecord(kSecond, "乙工会");
     }
-    void cleanup() {
-        window.reset();
-        view.reset();
-        model.reset();
-        Prompts() = {};
-    }
+    void cleanup() { CloseEntryWindow(); }
 
     void aFirstKeyingErrorIsReplacedAndAVerificationSlipLeavesTheStoredValue() {
         auto pass = StartPass({kFirst, kSecond});
