@@ -55,6 +55,11 @@ DatabaseConnection DatabaseConnection::Open(const fs::path& programFolder) {
     return DatabaseConnection(path, std::move(db));
 }
 
+SQLite::Database& DatabaseConnection::Db() {
+    if (!db_) throw UserError(messages::kDatabaseClosed);
+    return *db_;
+}
+
 void DatabaseConnection::Reopen() {
     db_.reset();
     if (!fs::is_regular_file(path_)) throw UserError(messages::kDataFileMissing);

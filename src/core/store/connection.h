@@ -19,7 +19,9 @@ class DatabaseConnection {
     // a protected file that fails to open stays exactly as it was.
     static DatabaseConnection Open(const std::filesystem::path& programFolder);
 
-    SQLite::Database& Db() { return *db_; }
+    // Throws UserError(kDatabaseClosed) while closed: the list reads rows as it paints, and it
+    // may paint behind a message shown while the file is closed.
+    SQLite::Database& Db();
     const std::filesystem::path& CurrentDatabasePath() const { return path_; }
 
     // db_name of the first ct_label row, empty without a row. The engine's error propagates

@@ -54,12 +54,17 @@ int RecordListRows::RowOfCode(double code) const {
 }
 
 std::string RecordListRows::TextAt(SQLite::Database& db, int row, int name) {
+    if (std::optional<std::string> held = HeldTextAt(row, name)) return *held;
+    ReadPageOf(db, row);
+    return *HeldTextAt(row, name);
+}
+
+std::optional<std::string> RecordListRows::HeldTextAt(int row, int name) const {
     const int column = columns_.columnOf[name];
-    if (column < 0) return {};
-    const int record = order_[row];
-    if (placeOf_[record].page < 0) ReadPageOf(db, row);
-    const Place place = placeOf_[record];
-    if (place.row < 0) return {};
+    if (column < 0) return std::string();
+    const Place place = placeOf_[order_[row]];
+    if (place.page < 0) return std::nullopt;
+    if (place.row < 0) return std::string();
     return pages_[place.page].TextAt(place.row, column);
 }
 

@@ -4,6 +4,7 @@
 
 #include <SQLiteCpp/Database.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ class RecordListRows {
     // The cell as the list shows it (ListTable::TextAt); "" for a column the view lacks or a
     // record deleted since the read. Reads the page of `row` when it is not held.
     std::string TextAt(SQLite::Database& db, int row, int name);
+    // The same without the database: nothing while the page of `row` is not held.
+    std::optional<std::string> HeldTextAt(int row, int name) const;
+    void ReadPageOf(SQLite::Database& db, int row);
 
     // Orders of the records, list row by list row, for SetOrder: found apart from setting it so
     // that a failed read leaves the list as it was.
@@ -58,7 +62,6 @@ class RecordListRows {
         int row = -1;   // -1: read, but no longer stored
     };
 
-    void ReadPageOf(SQLite::Database& db, int row);
     void Forget();
 
     int pageRows_;

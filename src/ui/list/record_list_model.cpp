@@ -134,13 +134,18 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole: {
             const int name = nameOfColumn_[column];
             if (name < 0) return QString();
-            try {
-                return QString::fromStdString(rows_.TextAt(database_(), index.row(), name));
-            } catch (const std::exception&) {
-                // The database is being reopened (compaction, restore) or is busy: the cell
-                // shows empty now and is asked for again at the next paint.
-                return QString();
+            std::optional<std::string> text = rows_.HeldTextAt(index.row(), name);
+            if (!text) {
+                try {
+                    rows_.ReadPageOf(database_(), index.row());
+                } catch (const std::exception&) {
+                    // The database is closed (compaction, restore) or busy: the cell shows
+                    // empty now and is asked for again at the next paint.
+                    return QString();
+                }
+                text = rows_.HeldTextAt(index.row(), name);
             }
+            return QString::fromStdString(*text);
         }
         case Qt::TextAlignmentRole:
             return centred_[column] ? QVariant(Qt::AlignCenter)

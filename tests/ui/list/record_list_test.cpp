@@ -1,5 +1,6 @@
 // The record list through its real widgets: the model over a database copy, title-click sorting,
 // row colours, marks, keys and re-reading.
+#include "common/user_error.h"
 #include "list/list_cell_style.h"
 #include "list/list_sort.h"
 #include "list/record_list_model.h"
@@ -83,6 +84,8 @@ class RecordListTest : public QObject {
     std::unique_ptr<RecordListView> view_;
     std::unique_ptr<QAbstractItemModelTester> tester_;
 
+    bool closed_ = false;  // the working database closed, as for compaction or a restore
+
     SQLite::Database& Db() { return copy_->Db(); }
 
     // The list as the main window opens it, on `records` records, shown at `size`.
@@ -120,8 +123,11 @@ class RecordListTest : public QObject {
     void init() {
         copy_ = std::make_unique<tallwick::test::DeliveredDatabaseCopy>(
             tallwick::test::WithoutLimitGuards{});  // made-up region and level codes
-        model_ = std::make_unique<RecordListModel>(
-            [this]() -> SQLite::Database& { return copy_->Db(); });
+        closed_ = false;
+        model_ = std::make_unique<RecordListModel>([this]() -> SQLite::Database& {
+            if (closed_) throw tallwick::UserError("closed for compaction");
+            return copy_->Db();
+        });
         view_ = std::make_unique<RecordListView>(model_.get());
         tester_ = std::make_unique<QAbstractItemModelTester>(
             model_.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -404,6 +410,23 @@ class RecordListTest : public QObject {
         ClickTitle(name);  // the sort state goes on from where it was: descending
         QVERIFY(Title(*model_, name).endsWith(kDescendingMark));
         QCOMPARE(Codes(*model_), order);
+    }
+
+    // Rows are read as they are painted. While the file is closed (a message shown during
+    // compaction paints the list behind it) rows not yet read show empty, and read rows stay.
+    void rowsPaintedWhileTheDatabaseIsClosedStayEmptyUntilItIsBack() {
+        Open(400, {600, 200});
+        const int name = ColumnOf(*model_, "c902");
+        const QString first = model_->index(0, name).data().toString();
+        QVERIFY(!first.isEmpty());
+        closed_ = true;
+        view_->scrollToBottom();
+        QVERIFY(!view_->grab().isNull());
+        QCOMPARE(model_->index(399, name).data().toString(), QString());
+        QCOMPARE(model_->index(0, name).data().toString(), first);
+        closed_ = false;
+        QCOMPARE(model_->index(399, name).data().toString(),
+                 QStringLiteral("北京市财贸轻纺烟草工会1"));
     }
 
     // Not a check: a picture of the list to look at, saved beside the tests.
