@@ -140,6 +140,12 @@ TEST(DatabaseConnection, ClosesAndReopensOnTheSamePath) {
     auto connection = DatabaseConnection::Open(copy.Folder());
     connection.Close();
     EXPECT_FALSE(connection.IsOpen());
+    try {
+        connection.Db();
+        ADD_FAILURE() << "a closed connection gave its database";
+    } catch (const UserError& error) {
+        EXPECT_STREQ(error.what(), messages::kDatabaseClosed);
+    }
     connection.Reopen();
     EXPECT_EQ(connection.ReadDatabaseLabel(), "默认数据库");
 }
