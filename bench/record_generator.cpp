@@ -168,14 +168,22 @@ void GenerateRecords(SQLite::Database& db, std::int64_t count, std::uint32_t see
     transaction.commit();
 }
 
+namespace {
+
+// A copy of the delivered database at `file` with `count` generated records.
+void WriteGeneratedDatabase(const std::filesystem::path& file, std::int64_t count) {
+    std::filesystem::copy_file(TALLWICK_DELIVERED_DB, file);
+    GenerateRecords(*OpenExistingSqlite(file), count);
+}
+
+}  // namespace
+
 std::filesystem::path MakeGeneratedFolder(const std::string& name, std::int64_t count) {
     namespace fs = std::filesystem;
     const fs::path folder = fs::temp_directory_path() / ("tallwick-bench-" + name);
     fs::remove_all(folder);
     fs::create_directories(folder);
-    fs::copy_file(TALLWICK_DELIVERED_DB, folder / kDatabaseFileName);
-    auto db = OpenExistingSqlite(folder / kDatabaseFileName);
-    GenerateRecords(*db, count);
+    WriteGeneratedDatabase(folder / kDatabaseFileName, count);
     return folder;
 }
 
@@ -196,8 +204,7 @@ std::filesystem::path KeptGeneratedFolder(std::int64_t count) {
         fs::create_directories(folder);
         const fs::path partial = folder / "generating.mdb";
         fs::remove(partial);
-        fs::copy_file(TALLWICK_DELIVERED_DB, partial);
-        GenerateRecords(*OpenExistingSqlite(partial), count);
+        WriteGeneratedDatabase(partial, count);
         fs::rename(partial, file);  // only a finished file is ever found
     }
     return folder;

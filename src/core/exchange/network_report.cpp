@@ -7,6 +7,7 @@
 #include "common/gbk.h"
 #include "common/user_error.h"
 #include "exchange/network_value_text.h"
+#include "store/raw_statement.h"
 
 #include <SQLiteCpp/Exception.h>
 #include <SQLiteCpp/Statement.h>
@@ -56,42 +57,23 @@ std::vector<ExportField> ReadExportFields(SQLite::Database& db, std::string& sel
     return fields;
 }
 
-// The record statement on the C interface. Each row is read under the connection's mutex, which
-// makes its column values protected: the value functions then take no lock of their own, where
-// the column functions lock on every call (a third of the export's time).
+// The record statement on the C interface, each column taken once as a value: the column
+// functions look the column up again on every call. No other thread uses the connection, so
+// reading its unprotected values is safe.
 class RecordReader {
   public:
-    RecordReader(SQLite::Database& db, const std::string& select) : db_(db.getHandle()) {
-        const int rc = sqlite3_prepare_v2(db_, select.c_str(), -1, &statement_, nullptr);
-        if (rc != SQLITE_OK) throw SQLite::Exception(db_, rc);
-    }
-    ~RecordReader() { sqlite3_finalize(statement_); }
-    RecordReader(const RecordReader&) = delete;
-    RecordReader& operator=(const RecordReader&) = delete;
+    RecordReader(SQLite::Database& db, const std::string& select) : statement_(db, select) {}
 
     // Calls read(value of column) for the fields of the next row; false after the last row.
     template <typename Read>
     bool Next(const Read& read) {
-        sqlite3_mutex* mutex = sqlite3_db_mutex(db_);
-        sqlite3_mutex_enter(mutex);
-        const int rc = sqlite3_step(statement_);
-        if (rc == SQLITE_ROW) {
-            try {
-                read([this](int column) { return sqlite3_column_value(statement_, column); });
-            } catch (...) {
-                sqlite3_mutex_leave(mutex);
-                throw;
-            }
-        }
-        sqlite3_mutex_leave(mutex);
-        if (rc == SQLITE_ROW) return true;
-        if (rc == SQLITE_DONE) return false;
-        throw SQLite::Exception(db_, rc);
+        if (!statement_.Step()) return false;
+        read([this](int column) { return sqlite3_column_value(statement_.Handle(), column); });
+        return true;
     }
 
   private:
-    sqlite3* db_;
-    sqlite3_stmt* statement_ = nullptr;
+    RawStatement statement_;
 };
 
 check::RunControl Ask(const NetworkReportProgress& progress, std::uint64_t done,

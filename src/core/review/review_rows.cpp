@@ -2,6 +2,7 @@
 
 #include "locate/locate_fields.h"
 #include "store/database.h"
+#include "store/raw_statement.h"
 
 #include <SQLiteCpp/Statement.h>
 #include <sqlite3.h>
@@ -47,14 +48,11 @@ ReviewRows ReadRange(SQLite::Database& db, double low, std::optional<double> hig
         columns.push_back(&rows.values[f]);
     }
 
-    sqlite3_stmt* statement = nullptr;
-    const std::string sql = SelectSql(high.has_value());
-    if (sqlite3_prepare_v2(db.getHandle(), sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-        throw SQLite::Exception(db.getHandle());
+    RawStatement query(db, SelectSql(high.has_value()));
+    sqlite3_stmt* statement = query.Handle();
     sqlite3_bind_double(statement, 1, low);
     if (high) sqlite3_bind_double(statement, 2, *high);
-    int step = SQLITE_ROW;
-    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    while (query.Step()) {
         rows.codes.push_back(sqlite3_column_double(statement, 0));
         const auto* name = sqlite3_column_text(statement, 1);
         rows.names.emplace_back(name ? reinterpret_cast<const char*>(name) : "");
@@ -64,8 +62,6 @@ ReviewRows ReadRange(SQLite::Database& db, double low, std::optional<double> hig
             columns[c]->push_back(
                 sqlite3_column_double(statement, kLeadingColumns + static_cast<int>(c)));
     }
-    const int finished = sqlite3_finalize(statement);
-    if (step != SQLITE_DONE || finished != SQLITE_OK) throw SQLite::Exception(db.getHandle());
     return rows;
 }
 
